@@ -1,0 +1,125 @@
+#include "app/kestrelvine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+#include "app/app_error.h"
+#include "app/folders.h"
+#include "app/mui_context.h"
+#include "app/qt_text.h"
+#include "app/web_links.h"
+#include "components/i_save_option_xml.h"
+#include "mainwin/converterform1_unit1.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+
+namespace {
+
+constexpr char kNoticeText[] = "Copyright (C) 2026 Tolvermax Studio. Free software under the GNU GPL, version 2 or later.";
+
+QString ReadString(PlugPtr<I_SaveOptionXml>& store, const char16_t* key) {
+  return QString::fromUtf16(store->GetString(key));
+}
+
+// Steps 7 to 10 of the start: the version, the region's web links and the last profile choice.
+// False when the option store is missing: the program has nothing to read its settings with.
+bool ReadSettings(MuiContext& context) {
+  PlugPtr<I_SaveOptionXml> store;
+  if (!CreateInto(store, kSaveOptionXmlName)) {
+    return false;
+  }
+  store->Load(U16(context.productFolder + "config.xml"));
+  context.productVersion = ReadString(store, u"product\\version");
+
+  int language = 0;
+  if (store->Load(U16(context.moduleFolder + "config-ext.xml"))) {
+    language = store->GetInt(u"product\\language");
+  }
+  CSTRWEBLINK links;
+  BuildWebLinks(language, MakerDomainWord(), &links);
+  context.homePageLink = links.siteLink;
+  context.supportLink = links.supportLink;
+
+  const QString userData = UserDataFolder();
+  store->Load(U16(userData + "/user_current_profile.xml"));
+  context.currentProfile = ReadString(store, u"product\\profile");
+  context.currentProfileGroup = ReadString(store, u"product\\profile_grp");
+  return true;
+}
+
+}  // namespace
+
+void Kestrelvine::Release() {
+  if (--refCount_ == 0) {
+    delete this;
+  }
+}
+
+bool Kestrelvine::Run(const char* icon, const char* productName, const char*, const char*, const char*) {
+  platform::QtDialogs dialogs;
+  platform::DesktopShell shell;
+  RunArgs args;
+  args.icon = icon;
+  args.productName = productName == nullptr ? "" : productName;
+  return RunModule(args, dialogs, shell);
+}
+
+I_Plug* NewKestrelvine() { return new Kestrelvine; }
+
+QString ExecutableFolder() {
+  const QFileInfo exe(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+  return exe.absolutePath() + "/";
+}
+
+QString ProductFolderOf(const QString& moduleFolder, const QString& productName) {
+  return moduleFolder + "sys/soft/" + productName + "/";
+}
+
+bool RunModule(const RunArgs& args, platform::Dialogs& dialogs, platform::Shell& shell) {
+  platform::Application app(dialogs, shell);
+  MuiContext context;
+  try {
+    if (!app.Initialize()) {
+      throw AppError("The program cannot open its windows: no display is available.");
+    }
+    app.SetIcon(args.icon);
+
+    const QString productName = QString::fromUtf8(args.productName);
+    context.moduleFolder = args.moduleFolder.isEmpty() ? ExecutableFolder() : args.moduleFolder;
+    context.productFolder = ProductFolderOf(context.moduleFolder, productName);
+    context.makerName = QString::fromUtf8(kMakerName);
+    context.productName = productName;
+    context.noticeText = QString::fromUtf8(kNoticeText);
+    app.SetTag(&context);
+
+    if (!ReadSettings(context)) {
+      dialogs.MessageBox(nullptr,
+                         QStringLiteral("The component \"%1\" is missing, so %2 cannot read its settings. "
+                                        "Please reinstall the program.")
+                             .arg(QString::fromUtf8(kSaveOptionXmlName), productName),
+                         productName, platform::MsgButtons::Ok, platform::MsgIcon::Error);
+      app.SetTag(nullptr);
+      return true;
+    }
+    app.SetTitle(productName);
+
+    auto mainForm = std::make_unique<TConverterForm1>();
+    app.Run(mainForm.get());
+    mainForm.reset();
+
+    CleanTextImages();
+  } catch (const AppError& e) {
+    dialogs.ShowException(e.Message());
+  } catch (const std::exception& e) {
+    dialogs.ShowException(QString::fromUtf8(e.what()));
+  } catch (...) {
+    dialogs.ShowException(QString());
+  }
+  // The context dies with this function: nobody may find it afterwards.
+  app.SetTag(nullptr);
+  return true;
+}

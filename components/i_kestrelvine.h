@@ -1,0 +1,21 @@
+#pragma once
+
+#include "plug/i_plug.h"
+
+// The module object of the user-interface module, registered as "Kestrelvine". The host creates it
+// and calls Run once.
+class I_Kestrelvine : public I_Plug {
+ public:
+  // True; nothing else.
+  virtual bool QueryReady() = 0;
+  // Runs the program until the user closes the main window. `icon` is the path of the product's icon
+  // picture (null for the built-in one); `productName` is UTF-8; the reserved texts are not used.
+  // True, always, also after an error that was reported to the user.
+  virtual bool Run(const char* icon, const char* productName, const char* reserved1, const char* reserved2,
+                   const char* reserved3) = 0;
+
+ protected:
+  ~I_Kestrelvine() = default;
+};
+
+inline constexpr char kKestrelvineName[] = "Kestrelvine";

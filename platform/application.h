@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QIcon>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class QApplication;
+
+namespace platform {
+
+class Dialogs;
+class Shell;
+
+// The application object: the Qt application (made here, or borrowed when the process already has
+// one), the icon, the title, one pointer-sized tag, the main form and its message loop, and the
+// dialogs and shell services every window uses. One exists while the module's run entry runs; it
+// lives on the user-interface thread.
+class Application {
+ public:
+  Application(Dialogs& dialogs, Shell& shell);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The application object of this process, or null outside the run entry.
+  static Application* Current();
+
+  // Makes the Qt application unless one exists. False when none can be made (no display).
+  bool Initialize();
+
+  // `iconPath` is the product's icon picture; null or an unreadable file gives the built-in icon.
+  void SetIcon(const char* iconPath);
+  QIcon Icon() const { return icon_; }
+  void SetTitle(const QString& title);
+  QString Title() const { return title_; }
+  void SetTag(void* tag) { tag_ = tag; }
+  void* Tag() const { return tag_; }
+
+  // The window that owns message boxes and modal windows.
+  QWidget* MainForm() const { return mainForm_; }
+  // Shows the main form and runs the message loop until it is closed.
+  void Run(QWidget* mainForm);
+  // Lets pending window messages run (between long steps on the UI thread).
+  void ProcessMessages();
+  // The busy (hourglass) cursor over every window of the program, or the normal one.
+  void SetBusyCursor(bool busy);
+
+  Dialogs& GetDialogs() const { return *dialogs_; }
+  Shell& GetShell() const { return *shell_; }
+  void SetDialogs(Dialogs& dialogs) { dialogs_ = &dialogs; }
+  void SetShell(Shell& shell) { shell_ = &shell; }
+
+ private:
+  Dialogs* dialogs_;
+  Shell* shell_;
+  std::unique_ptr<QApplication> ownApp_;
+  QIcon icon_;
+  QString title_;
+  void* tag_ = nullptr;
+  QPointer<QWidget> mainForm_;
+  bool busy_ = false;
+};
+
+}  // namespace platform

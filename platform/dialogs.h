@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// Every message box and chooser of the program goes through this service, so that tests can script
+// the answers and read the texts. Null owners mean the application's main window.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual MsgAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgButtons buttons,
+                               MsgIcon icon) = 0;
+  // The chosen folder, or empty text when the user cancels.
+  virtual QString BrowseForFolder(QWidget* owner, const QString& title) = 0;
+  // The application's standard error report for an exception that escaped a handler.
+  virtual void ShowException(const QString& message) = 0;
+};
+
+// Qt message boxes and choosers.
+class QtDialogs final : public Dialogs {
+ public:
+  MsgAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgButtons buttons,
+                       MsgIcon icon) override;
+  QString BrowseForFolder(QWidget* owner, const QString& title) override;
+  void ShowException(const QString& message) override;
+};
+
+}  // namespace platform

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <string>
+
+#include "components/i_kestrelvine.h"
+#include "components/i_save_option_xml.h"
+#include "host/module_loader.h"
+#include "plug/plug_table.h"
+
+namespace {
+
+// Closes the main window once it is shown; gives up (closing every window) after a bound, so a
+// broken run entry fails the test instead of hanging it.
+void CloseMainWindowWhenShown(bool& seen, int attemptsLeft = 200) {
+  QTimer::singleShot(50, [&seen, attemptsLeft] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->objectName() == "TConverterForm1" && widget->isVisible()) {
+        seen = true;
+        widget->close();
+        return;
+      }
+    }
+    if (attemptsLeft == 0) {
+      QApplication::closeAllWindows();
+      return;
+    }
+    CloseMainWindowWhenShown(seen, attemptsLeft - 1);
+  });
+}
+
+TEST(ModuleLoad, TheHostsModulesRunTheProgramUntilTheMainWindowCloses) {
+  const char* binDir = std::getenv("KV_BIN_DIR");
+  ASSERT_NE(binDir, nullptr);
+  const ModuleLoadResult modules = LoadModules(std::string(binDir) + "/plugins");
+  ASSERT_TRUE(modules.error.empty()) << modules.error;
+
+  PlugModuleManage* table = OpenPlugTable();
+  ASSERT_NE(table, nullptr);
+  ASSERT_NE(FindPlugEntry(table, kKestrelvineName), nullptr);
+  ASSERT_NE(FindPlugEntry(table, kSaveOptionXmlName), nullptr);
+
+  // The run entry takes its folders from the running executable: here, this test's folder.
+  const QString productFolder = QString::fromStdString(ExecutableFolder8()) + "sys/soft/Kestrelvine Converter/";
+  const QString textImages = productFolder + "TextImage";
+  ASSERT_TRUE(QDir().mkpath(textImages));
+  QFile leftover(textImages + "/TxtImg0.bmp");
+  ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+  leftover.close();
+
+  const QString userData =
+      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Tolvermax Studio/Kestrelvine Converter";
+  QDir(userData).removeRecursively();
+
+  int argc = 1;
+  char name[] = "module_load_test";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+  bool seen = false;
+  CloseMainWindowWhenShown(seen);
+
+  I_Plug* plug = CreateComponent(kKestrelvineName);
+  ASSERT_NE(plug, nullptr);
+  auto* module = static_cast<I_Kestrelvine*>(plug);
+  EXPECT_TRUE(module->QueryReady());
+  EXPECT_TRUE(module->Run(nullptr, "Kestrelvine Converter", "", "", ""));
+  module->Release();
+
+  EXPECT_TRUE(seen) << "the main window was never shown";
+  EXPECT_TRUE(QDir(userData).exists()) << userData.toStdString();
+  EXPECT_FALSE(QDir(textImages).exists()) << "the temporary text pictures must go when the run ends";
+}
+
+TEST(ModuleLoad, AFolderWithoutModulesIsNamedInTheError) {
+  const ModuleLoadResult result = LoadModules("/nonexistent/plugins");
+  EXPECT_NE(result.error.find("/nonexistent/plugins"), std::string::npos) << result.error;
+}
+
+}  // namespace
