@@ -15,11 +15,13 @@
 #include "mainwin/converterform1_unit1.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
+#include "platform/shell.h"
 #include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
 
 namespace {
 
-constexpr char kNoticeText[] = "Copyright (C) 2026 Tolvermax Studio. Free software under the GNU GPL, version 2 or later.";
+constexpr char kNoticeText[] =
+    "Copyright (C) 2026 Tolvermax Studio. Free software under the GNU GPL, version 2 or later.";
 
 QString ReadString(PlugPtr<I_SaveOptionXml>& store, const char16_t* key) {
   return QString::fromUtf16(store->GetString(key));
@@ -68,7 +70,9 @@ bool Kestrelvine::Run(const char* icon, const char* productName, const char*, co
   return RunModule(args, dialogs, shell);
 }
 
-I_Plug* NewKestrelvine() { return new Kestrelvine; }
+I_Plug* NewKestrelvine() {
+  return new Kestrelvine;
+}
 
 QString ExecutableFolder() {
   const QFileInfo exe(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
@@ -108,6 +112,9 @@ bool RunModule(const RunArgs& args, platform::Dialogs& dialogs, platform::Shell&
     app.SetTitle(productName);
 
     auto mainForm = std::make_unique<TConverterForm1>();
+    if (args.beforeMessageLoop) {
+      args.beforeMessageLoop();
+    }
     app.Run(mainForm.get());
     mainForm.reset();
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "components/i_kestrelvine.h"
 
@@ -31,6 +32,8 @@ struct RunArgs {
   const char* productName = "";
   // The folder of the host executable, ending in "/"; empty means the running executable's folder.
   QString moduleFolder;
+  // Called on the UI thread once the main window exists, just before the message loop runs.
+  std::function<void()> beforeMessageLoop;
 };
 
 // The run entry with its services given: the product passes the Qt ones, tests pass fakes.

@@ -19,8 +19,8 @@ int main() {
   }
   I_Plug* plug = CreateComponent(kKestrelvineName);
   if (plug == nullptr) {
-    std::fprintf(stderr, "kestrelvine: no module in %splugins registers the component \"%s\"\n", folder.c_str(),
-                 kKestrelvineName);
+    std::fprintf(stderr, "kestrelvine: no module in %splugins registers the component \"%s\"\n",
+                 folder.c_str(), kKestrelvineName);
     return 1;
   }
   auto* module = static_cast<I_Kestrelvine*>(plug);

@@ -25,7 +25,8 @@ ModuleLoadResult LoadModules(const std::string& pluginFolder) {
   for (const fs::path& library : libraries) {
     if (dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL) == nullptr) {
       const char* why = dlerror();
-      result.error = "cannot load the module " + library.string() + ": " + (why != nullptr ? why : "unknown error");
+      result.error =
+          "cannot load the module " + library.string() + ": " + (why != nullptr ? why : "unknown error");
       return result;
     }
     result.loaded.push_back(library.string());

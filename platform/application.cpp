@@ -78,7 +78,9 @@ QIcon BuiltInIcon() {
 
 }  // namespace
 
-Application::Application(Dialogs& dialogs, Shell& shell) : dialogs_(&dialogs), shell_(&shell) { g_current = this; }
+Application::Application(Dialogs& dialogs, Shell& shell) : dialogs_(&dialogs), shell_(&shell) {
+  g_current = this;
+}
 
 Application::~Application() {
   if (busy_) {
@@ -90,7 +92,9 @@ Application::~Application() {
   ownApp_.reset();
 }
 
-Application* Application::Current() { return g_current; }
+Application* Application::Current() {
+  return g_current;
+}
 
 bool Application::Initialize() {
   if (QCoreApplication::instance() != nullptr) {
@@ -136,7 +140,9 @@ void Application::Run(QWidget* mainForm) {
   }
 }
 
-void Application::ProcessMessages() { QCoreApplication::processEvents(); }
+void Application::ProcessMessages() {
+  QCoreApplication::processEvents();
+}
 
 void Application::SetBusyCursor(bool busy) {
   if (busy == busy_ || qApp == nullptr) {

@@ -29,8 +29,9 @@ void DesktopShell::Open(const QString& target) {
 
 void DesktopShell::ShowInFileManager(const QString& file) {
   const QFileInfo info(file);
-  QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-                                                     "org.freedesktop.FileManager1", "ShowItems");
+  QDBusMessage call =
+      QDBusMessage::createMethodCall("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+                                     "org.freedesktop.FileManager1", "ShowItems");
   call << QStringList{QUrl::fromLocalFile(info.absoluteFilePath()).toString()} << QString();
   const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
   if (reply.type() != QDBusMessage::ReplyMessage) {

@@ -15,8 +15,8 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  virtual MsgAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgButtons buttons,
-                               MsgIcon icon) = 0;
+  virtual MsgAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                               MsgButtons buttons, MsgIcon icon) = 0;
   // The chosen folder, or empty text when the user cancels.
   virtual QString BrowseForFolder(QWidget* owner, const QString& title) = 0;
   // The application's standard error report for an exception that escaped a handler.

@@ -24,8 +24,8 @@ QString AppTitle() {
 
 }  // namespace
 
-MsgAnswer QtDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgButtons buttons,
-                                MsgIcon icon) {
+MsgAnswer QtDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                MsgButtons buttons, MsgIcon icon) {
   QMessageBox box(OwnerOr(owner));
   box.setWindowTitle(caption);
   box.setText(text);

@@ -81,7 +81,9 @@ void ClosePlugTable(PlugTableAnchor* anchor) {
   delete anchor;
 }
 
-bool NameFits(const char* name) { return name != nullptr && std::strlen(name) < kPlugNameSize; }
+bool NameFits(const char* name) {
+  return name != nullptr && std::strlen(name) < kPlugNameSize;
+}
 
 }  // namespace
 
@@ -185,7 +187,8 @@ AutoReg::AutoReg(const char* name, PlugFactory factory) {
         ClosePlugTable(anchor_);
         anchor_ = nullptr;
       }
-      std::fprintf(stderr, "Plug3.0: refused to register \"%s\": the component table cannot be created\n", name);
+      std::fprintf(stderr, "Plug3.0: refused to register \"%s\": the component table cannot be created\n",
+                   name);
       return;
     }
     table->count = 0;
@@ -198,8 +201,8 @@ AutoReg::AutoReg(const char* name, PlugFactory factory) {
     return;
   }
   if (table_->count >= kPlugTableCapacity) {
-    std::fprintf(stderr, "Plug3.0: refused to register \"%s\": the component table is full (%d entries)\n", name,
-                 kPlugTableCapacity);
+    std::fprintf(stderr, "Plug3.0: refused to register \"%s\": the component table is full (%d entries)\n",
+                 name, kPlugTableCapacity);
     return;
   }
   PlugEntry& entry = table_->entries[table_->count];

@@ -23,8 +23,8 @@ class ScriptedDialogs final : public platform::Dialogs {
   std::vector<QString> folderTitles;
   std::vector<QString> exceptions;
 
-  platform::MsgAnswer MessageBox(QWidget*, const QString& text, const QString& caption, platform::MsgButtons buttons,
-                                 platform::MsgIcon icon) override {
+  platform::MsgAnswer MessageBox(QWidget*, const QString& text, const QString& caption,
+                                 platform::MsgButtons buttons, platform::MsgIcon icon) override {
     shown.push_back({text, caption, buttons, icon});
     if (!answers.empty()) {
       const platform::MsgAnswer answer = answers.front();

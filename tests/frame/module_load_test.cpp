@@ -47,15 +47,16 @@ TEST(ModuleLoad, TheHostsModulesRunTheProgramUntilTheMainWindowCloses) {
   ASSERT_NE(FindPlugEntry(table, kSaveOptionXmlName), nullptr);
 
   // The run entry takes its folders from the running executable: here, this test's folder.
-  const QString productFolder = QString::fromStdString(ExecutableFolder8()) + "sys/soft/Kestrelvine Converter/";
+  const QString productFolder =
+      QString::fromStdString(ExecutableFolder8()) + "sys/soft/Kestrelvine Converter/";
   const QString textImages = productFolder + "TextImage";
   ASSERT_TRUE(QDir().mkpath(textImages));
   QFile leftover(textImages + "/TxtImg0.bmp");
   ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
   leftover.close();
 
-  const QString userData =
-      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Tolvermax Studio/Kestrelvine Converter";
+  const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           "/Tolvermax Studio/Kestrelvine Converter";
   QDir(userData).removeRecursively();
 
   int argc = 1;

@@ -12,11 +12,19 @@
 
 namespace {
 
-I_Plug* FactoryA() { return nullptr; }
-I_Plug* FactoryB() { return nullptr; }
-I_Plug* FactoryC() { return nullptr; }
+I_Plug* FactoryA() {
+  return nullptr;
+}
+I_Plug* FactoryB() {
+  return nullptr;
+}
+I_Plug* FactoryC() {
+  return nullptr;
+}
 
-std::string SlotName() { return PlugMappingName(static_cast<uint32_t>(getpid())); }
+std::string SlotName() {
+  return PlugMappingName(static_cast<uint32_t>(getpid()));
+}
 
 // Every test starts and ends in a process without a table.
 class PlugTableTest : public ::testing::Test {
@@ -132,7 +140,8 @@ TEST_F(PlugTableTest, AFullTableRefusesInsteadOfWritingPastItsEnd) {
 TEST_F(PlugTableTest, ARefusedRegistrarDoesNotRemoveAnotherModulesEntry) {
   std::vector<std::unique_ptr<AutoReg>> registrars;
   for (int i = 0; i < kPlugTableCapacity; ++i) {
-    registrars.push_back(std::make_unique<AutoReg>(i == 0 ? "Shared" : ("C" + std::to_string(i)).c_str(), &FactoryA));
+    registrars.push_back(
+        std::make_unique<AutoReg>(i == 0 ? "Shared" : ("C" + std::to_string(i)).c_str(), &FactoryA));
   }
   testing::internal::CaptureStderr();
   { AutoReg refused("Shared", &FactoryB); }
@@ -179,7 +188,8 @@ TEST_F(PlugTableTest, CreateComponentReturnsOnlyInitialisedObjects) {
   CountedComponent::nextInit = CountedComponent::Init::Succeed;
   I_Plug* object = CreateComponent("Counted");
   ASSERT_NE(object, nullptr);
-  EXPECT_EQ(static_cast<CountedComponent*>(object)->Refs(), 1) << "the caller owns the one creation reference";
+  EXPECT_EQ(static_cast<CountedComponent*>(object)->Refs(), 1)
+      << "the caller owns the one creation reference";
   object->Release();
   EXPECT_EQ(CountedComponent::alive, before);
 
