@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
@@ -76,6 +78,49 @@ TEST(ModuleLoad, TheHostsModulesRunTheProgramUntilTheMainWindowCloses) {
   EXPECT_TRUE(seen) << "the main window was never shown";
   EXPECT_TRUE(QDir(userData).exists()) << userData.toStdString();
   EXPECT_FALSE(QDir(textImages).exists()) << "the temporary text pictures must go when the run ends";
+}
+
+// The host copied into a folder of its own, with the given module libraries beside it.
+struct HostRun {
+  int exitCode;
+  QString errors;
+};
+
+HostRun RunHostWith(const QStringList& modules, const QByteArray& extraModule = {}) {
+  const QString binDir = QString::fromUtf8(std::getenv("KV_BIN_DIR"));
+  QTemporaryDir dir;
+  QDir().mkpath(dir.path() + "/plugins");
+  QFile::copy(binDir + "/kestrelvine", dir.path() + "/kestrelvine");
+  for (const QString& module : modules) {
+    QFile::copy(binDir + "/plugins/" + module, dir.path() + "/plugins/" + module);
+  }
+  if (!extraModule.isEmpty()) {
+    QFile bad(dir.path() + "/plugins/libbroken.so");
+    bad.open(QIODevice::WriteOnly);
+    bad.write(extraModule);
+  }
+  QProcess host;
+  host.start(dir.path() + "/kestrelvine", {});
+  host.waitForFinished(30000);
+  return {host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1,
+          QString::fromUtf8(host.readAllStandardError())};
+}
+
+TEST(Host, NamesWhatIsMissingInOneLineAndFails) {
+  const HostRun noModules = RunHostWith({});
+  EXPECT_NE(noModules.exitCode, 0);
+  EXPECT_TRUE(noModules.errors.contains("no module libraries")) << noModules.errors.toStdString();
+  EXPECT_EQ(noModules.errors.count('\n'), 1);
+
+  const HostRun noUi = RunHostWith({"libsaveoptionxml.so"});
+  EXPECT_NE(noUi.exitCode, 0);
+  EXPECT_TRUE(noUi.errors.contains("\"Kestrelvine\"")) << noUi.errors.toStdString();
+  EXPECT_EQ(noUi.errors.count('\n'), 1);
+
+  const HostRun broken = RunHostWith({"libsaveoptionxml.so"}, "not a library");
+  EXPECT_NE(broken.exitCode, 0);
+  EXPECT_TRUE(broken.errors.contains("libbroken.so")) << broken.errors.toStdString();
+  EXPECT_EQ(broken.errors.count('\n'), 1);
 }
 
 TEST(ModuleLoad, AFolderWithoutModulesIsNamedInTheError) {
