@@ -143,7 +143,9 @@ struct RegionCase {
   int region;
 };
 
-void PrintTo(const RegionCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RegionCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RunEntryRegionTest : public RunEntryTest, public ::testing::WithParamInterface<RegionCase> {};
 
@@ -169,7 +171,8 @@ std::string Language(const char* value) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ConfigExt, RunEntryRegionTest,
-                         ::testing::Values(RegionCase{"Absent", "", 0}, RegionCase{"France", Language("3"), 3},
+                         ::testing::Values(RegionCase{"Absent", "", 0},
+                                           RegionCase{"France", Language("3"), 3},
                                            RegionCase{"Japan", Language("1"), 1},
                                            RegionCase{"AboveRange", Language("7"), 0},
                                            RegionCase{"Negative", Language("-1"), 0},
