@@ -1,0 +1,14 @@
+#include "components/i_ff_preview.h"
+#include "engines/ffengine/ff_log.h"
+#include "engines/ffengine/ff_preview.h"
+#include "plug/plug_table.h"
+
+namespace {
+
+// Before any component can be created, so that no probe writes to the program's standard error.
+const bool logSilenced = (ffengine::SilenceFfmpegLog(), true);
+
+// Registered while the module is loaded; unloading it takes the entry away again.
+const AutoReg previewRegistrar(kFfPreviewName, &CreateFfPreview);
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include "settings/converter_unit1.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/mui_context.h"
+#include "app/qt_text.h"
+#include "components/i_save_option_xml.h"
+#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "settings/profile_record.h"
+
+namespace {
+
+// Empty without a published context: nothing may be read or written relative to the working folder.
+QString ProductFile(const char* relative) {
+  const MuiContext* context = CurrentContext();
+  if (context == nullptr || context->productFolder.isEmpty()) {
+    return {};
+  }
+  return context->productFolder + QString::fromUtf8(relative);
+}
+
+}  // namespace
+
+void ConverterSettings::Clear() {
+  userGroup_ = nullptr;
+  profiles_.clear();
+  groups_.clear();
+  lastProfileId_ = kFirstLastProfileId;
+}
+
+bool ConverterSettings::LoadCatalogue() {
+  Clear();
+  const QString groupFile = ProductFile(kProfileGroupFile);
+  PlugPtr<I_SaveOptionXml> store;
+  if (groupFile.isEmpty() || !CreateInto(store, kSaveOptionXmlName)) {
+    return false;
+  }
+
+  if (store->Load(U16(groupFile)) && store->FirstRecord(kGroupRecordName)) {
+    do {
+      groups_.push_back(std::make_unique<ProfileGroup>(ReadGroupRecord(*store)));
+      if (userGroup_ == nullptr && groups_.back()->UserGroup != 0) {
+        userGroup_ = groups_.back().get();
+      }
+    } while (store->NextRecord());
+  }
+
+  for (const char* file : {kFactoryProfileFile, kUserProfileFile}) {
+    if (store->Load(U16(ProductFile(file))) && store->FirstRecord(kProfileRecordName)) {
+      do {
+        if (!IsDisabledRecord(*store)) {
+          AddLoadedProfile(ReadProfileRecord(*store));
+        }
+      } while (store->NextRecord());
+    }
+  }
+  return userGroup_ != nullptr && !groups_.empty() && !profiles_.empty();
+}
+
+void ConverterSettings::AddLoadedProfile(ProfileSetting profile) {
+  if (profile.ProfileId == 0) {
+    profile.ProfileId = static_cast<int32_t>(profiles_.size());
+  }
+  // The profile boxes find profiles by number, so a second profile under a number already taken (a
+  // numberless profile landing on a stored number, or a hand-edited file) would be unreachable: it gets
+  // a fresh number instead.
+  if (FindProfile(profile.ProfileId) != nullptr && lastProfileId_ < std::numeric_limits<int32_t>::max()) {
+    profile.ProfileId = lastProfileId_ + 1;
+  }
+  lastProfileId_ = std::max(lastProfileId_, profile.ProfileId);
+  profiles_.push_back(std::make_unique<ProfileSetting>(std::move(profile)));
+}
+
+ProfileGroup* ConverterSettings::GroupAt(int index) const {
+  return index >= 0 && index < GroupCount() ? groups_[static_cast<size_t>(index)].get() : nullptr;
+}
+
+ProfileGroup* ConverterSettings::FindGroup(int32_t groupId) const {
+  const auto found = std::find_if(groups_.begin(), groups_.end(),
+                                  [groupId](const auto& group) { return group->GroupId == groupId; });
+  return found == groups_.end() ? nullptr : found->get();
+}
+
+ProfileSetting* ConverterSettings::ProfileAt(int index) const {
+  return index >= 0 && index < ProfileCount() ? profiles_[static_cast<size_t>(index)].get() : nullptr;
+}
+
+ProfileSetting* ConverterSettings::FindProfile(int32_t profileId) const {
+  const auto found = std::find_if(profiles_.begin(), profiles_.end(), [profileId](const auto& profile) {
+    return profile->ProfileId == profileId;
+  });
+  return found == profiles_.end() ? nullptr : found->get();
+}
+
+bool ConverterSettings::IsInGroup(const ProfileSetting* profile, int32_t groupId) const {
+  return profile != nullptr && profile->Groups.contains(groupId);
+}
+
+bool ConverterSettings::IsUserProfile(const ProfileSetting* profile) const {
+  return userGroup_ != nullptr && IsInGroup(profile, userGroup_->GroupId);
+}
+
+ProfileSetting* ConverterSettings::AddUserProfile(const ProfileSetting& source) {
+  if (userGroup_ == nullptr || lastProfileId_ == std::numeric_limits<int32_t>::max()) {
+    return nullptr;
+  }
+  const bool taken = std::any_of(profiles_.begin(), profiles_.end(), [&source](const auto& profile) {
+    return profile->ProfileName == source.ProfileName;
+  });
+  if (taken) {
+    return nullptr;
+  }
+  auto copy = std::make_unique<ProfileSetting>(source);
+  copy->Groups = {userGroup_->GroupId};
+  copy->ProfileId = ++lastProfileId_;
+  ProfileSetting* added = copy.get();
+  profiles_.push_back(std::move(copy));
+  SaveUserProfiles();
+  return added;
+}
+
+bool ConverterSettings::DeleteUserProfile(ProfileSetting* profile) {
+  if (!IsUserProfile(profile)) {
+    return false;
+  }
+  const auto found = std::find_if(profiles_.begin(), profiles_.end(),
+                                  [profile](const auto& held) { return held.get() == profile; });
+  if (found == profiles_.end()) {
+    return false;
+  }
+  profiles_.erase(found);
+  SaveUserProfiles();
+  return true;
+}
+
+bool ConverterSettings::SaveUserProfiles() const {
+  const QString userFile = ProductFile(kUserProfileFile);
+  PlugPtr<I_SaveOptionXml> store;
+  if (userGroup_ == nullptr || userFile.isEmpty() || !CreateInto(store, kSaveOptionXmlName)) {
+    return false;
+  }
+  // A missing file is no error: Save creates it. Whatever else the file holds besides the profile
+  // elements is kept.
+  store->Load(U16(userFile));
+  store->ClearRecords();
+  for (const auto& profile : profiles_) {
+    if (IsUserProfile(profile.get())) {
+      store->AddRecord(kProfileRecordName);
+      WriteProfileRecord(*store, *profile);
+    }
+  }
+  return store->Save();
+}

@@ -1,0 +1,10 @@
+#include "tasks/extension_test.h"
+
+#include "settings/input_formats.h"
+#include "tasks/item_factory.h"
+
+bool IsSupportedFile(const QString& path) {
+  const QString name = FileNameOf(path);
+  const qsizetype dot = name.lastIndexOf(u'.');
+  return IsSupportedPattern(u'*' + (dot < 0 ? QString() : name.mid(dot)));
+}
