@@ -29,7 +29,7 @@ struct PlugSlot {
   int32_t registrars;
 };
 
-std::string ProcessStartTime() {
+std::string ReadProcessStartTime() {
   std::ifstream stat("/proc/self/stat");
   std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
   // The command name in parentheses may hold blanks; the fields after it are plain. The start time
@@ -51,6 +51,18 @@ std::string ProcessStartTime() {
     pos = end;
   }
   return {};
+}
+
+// Read once per process: every component creation looks the table up, and the start time cannot change.
+// A forked child has another id, so it reads its own.
+std::string ProcessStartTime() {
+  static pid_t cachedFor = -1;
+  static std::string cached;
+  if (cachedFor != getpid()) {
+    cached = ReadProcessStartTime();
+    cachedFor = getpid();
+  }
+  return cached;
 }
 
 std::string SlotValue(const PlugTableAnchor* anchor) {
