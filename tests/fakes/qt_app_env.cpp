@@ -5,13 +5,13 @@
 
 namespace {
 
-// One application object for every widget test of this program; the platform (offscreen) comes from
-// the test environment.
+// One application object for every window test of a test program; the platform (offscreen) comes
+// from the test environment.
 class QtAppEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     static int argc = 1;
-    static char name[] = "widgets_tests";
+    static char name[] = "kestrelvine_tests";
     static char* argv[] = {name, nullptr};
     app_ = std::make_unique<QApplication>(argc, argv);
   }
