@@ -20,47 +20,26 @@
 #include <cstring>
 #include <limits>
 
-#include "components/i_ff_preview.h"
 #include "plug/plug_table.h"
 #include "tasks/virtualstringtreeunit.h"
+#include "tests/fakes/null_ff_preview.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 // Answers every probe at once with the same ten-second video with one audio track.
-class InstantEngine final : public I_FfPreview {
+class InstantEngine final : public NullFfPreview {
  public:
   static I_Plug* Make() { return new InstantEngine; }
 
-  bool InitInstance() override { return true; }
-  int32_t AddRef() override { return ++refs_; }
-  void Release() override {
-    if (--refs_ == 0) {
-      delete this;
-    }
-  }
-  void Reserved1() override {}
-  bool Open(const PreviewOpen*) override { return false; }
-  void Play() override {}
-  void Pause() override {}
-  void Close() override {}
-  void Seek(int32_t) override {}
-  void StepFrame() override {}
-  int32_t GetPosition(double*) override { return 1; }
-  bool Snapshot() override { return false; }
-  void Reserved2() override {}
-  void SetCrop(int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-  void SetEffects(const EffectBlock*) override {}
-  void SetWatermark(const WatermarkBlock*) override {}
   bool Probe(const char*, MediaInfo* info) override {
     *info = Media();
     return true;
   }
-  bool GetImageSize(const char*, int32_t*, int32_t*) override { return false; }
 
  private:
-  ~InstantEngine() = default;
+  ~InstantEngine() override = default;
 
   static const MediaInfo& Media() {
     static const MediaInfo media = [] {
@@ -77,8 +56,6 @@ class InstantEngine final : public I_FfPreview {
     }();
     return media;
   }
-
-  int32_t refs_ = 1;
 };
 
 struct Figures {

@@ -14,30 +14,15 @@
 #include "components/text_utf.h"
 #include "engines/optionxml/save_option_xml.h"
 #include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "tests/fakes/temp_folder.h"
 
 namespace optionxml_test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder per test, removed with everything in it.
-class TempDir {
+class TempDir : public TempFolder {
  public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "kv-optionxml-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  fs::path path() const { return path_; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
+  TempDir() : TempFolder("kv-optionxml") {}
 };
 
 inline std::string ReadBytes(const fs::path& path) {

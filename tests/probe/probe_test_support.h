@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/fakes/temp_folder.h"
+
 namespace probe_test {
 
 namespace fs = std::filesystem;
@@ -24,29 +26,15 @@ inline std::string Fixture(const std::string& name) {
   return FixturePath(name).string();
 }
 
-// A fresh folder per test, removed with everything in it.
-class TempDir {
+class TempDir : public TempFolder {
  public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "kv-probe-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TempDir() : TempFolder("kv-probe") {}
 
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
   // Copies a shipped fixture in under `name`.
   std::string Copy(const std::string& fixture, const std::string& name) const {
     fs::copy_file(FixturePath(fixture), path_ / name, fs::copy_options::overwrite_existing);
     return File(name);
   }
-
- private:
-  fs::path path_;
 };
 
 // A test name made of a file name: letters and digits kept, everything else "_".

@@ -18,12 +18,6 @@ void FakeFfPreview::Reset() {
   probes = 0;
 }
 
-void FakeFfPreview::Release() {
-  if (--refs_ == 0) {
-    delete this;
-  }
-}
-
 bool FakeFfPreview::Probe(const char* path, MediaInfo* info) {
   ++probes;
   const auto found = table.find(path);

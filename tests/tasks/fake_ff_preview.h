@@ -4,13 +4,13 @@
 #include <map>
 #include <string>
 
-#include "components/i_ff_preview.h"
 #include "components/media_info.h"
+#include "tests/fakes/null_ff_preview.h"
 
 // A media engine that answers Probe from a table of paths and plays nothing. Registered under
 // "FfPreview" by whoever needs it (see FakeEngineRegistration), it makes every rule of the task list
 // testable without media files. Paths missing from the table are refused.
-class FakeFfPreview final : public I_FfPreview {
+class FakeFfPreview final : public NullFfPreview {
  public:
   static I_Plug* Make();
 
@@ -21,29 +21,11 @@ class FakeFfPreview final : public I_FfPreview {
   static int alive;
   static void Reset();
 
-  bool InitInstance() override { return true; }
-  int32_t AddRef() override { return ++refs_; }
-  void Release() override;
-  void Reserved1() override {}
-  bool Open(const PreviewOpen*) override { return false; }
-  void Play() override {}
-  void Pause() override {}
-  void Close() override {}
-  void Seek(int32_t) override {}
-  void StepFrame() override {}
-  int32_t GetPosition(double*) override { return 1; }
-  bool Snapshot() override { return false; }
-  void Reserved2() override {}
-  void SetCrop(int32_t, int32_t, int32_t, int32_t, int32_t) override {}
-  void SetEffects(const EffectBlock*) override {}
-  void SetWatermark(const WatermarkBlock*) override {}
   bool Probe(const char* path, MediaInfo* info) override;
-  bool GetImageSize(const char*, int32_t*, int32_t*) override { return false; }
 
  private:
   FakeFfPreview() { ++alive; }
-  ~FakeFfPreview() { --alive; }
-  int32_t refs_ = 1;
+  ~FakeFfPreview() override { --alive; }
 };
 
 // Probe results a person would describe.
