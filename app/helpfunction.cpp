@@ -33,17 +33,7 @@ QString ResolveWith(platform::Dialogs* dialogs, const QString& folder, const QSt
     return candidate;
   }
 
-  // ".mp4" splits into an empty base and its extension: the extension is what picks the container,
-  // so it must survive the renaming ("_0.mp4").
-  const qsizetype dot = name.lastIndexOf(u'.');
-  const QString base = dot < 0 ? name : name.left(dot);
-  const QString extension = dot < 0 ? QString() : name.mid(dot);
-  for (qint64 n = 0;; ++n) {
-    const QString numbered = folder + base + "_" + QString::number(n) + extension;
-    if (!Occupied(numbered)) {
-      return numbered;
-    }
-  }
+  return FreeOutputName(folder, name);
 }
 
 // Rescaled values can leave the 32-bit range when a tiny frame is blown up; converting such a double
@@ -56,6 +46,21 @@ int32_t TruncateToInt32(double value) {
 }
 
 }  // namespace
+
+QString FreeOutputName(const QString& folder, const QString& name,
+                       const std::function<bool(const QString& path)>& taken) {
+  // ".mp4" splits into an empty base and its extension: the extension is what picks the container,
+  // so it must survive the renaming ("_0.mp4").
+  const qsizetype dot = name.lastIndexOf(u'.');
+  const QString base = dot < 0 ? name : name.left(dot);
+  const QString extension = dot < 0 ? QString() : name.mid(dot);
+  for (qint64 n = 0;; ++n) {
+    const QString numbered = folder + base + "_" + QString::number(n) + extension;
+    if (!Occupied(numbered) && !(taken && taken(numbered))) {
+      return numbered;
+    }
+  }
+}
 
 bool BrowseForFolder(platform::Dialogs& dialogs, QWidget* owner, const QString& title, QString& out) {
   const QString chosen = dialogs.BrowseForFolder(owner, title);
@@ -95,7 +100,7 @@ std::string FormatHms(int32_t seconds) {
   return text;
 }
 
-void RescaleRect(RectRecord& rect, int32_t& frameW, int32_t& frameH, int32_t newW, int32_t newH) {
+void RescaleRect(WatermarkBlock& mark, int32_t& frameW, int32_t& frameH, int32_t newW, int32_t newH) {
   if (static_cast<int64_t>(newW) * newH == 0) {
     return;
   }
@@ -103,10 +108,10 @@ void RescaleRect(RectRecord& rect, int32_t& frameW, int32_t& frameH, int32_t new
   if (static_cast<int64_t>(frameW) * frameH != 0) {
     const double sx = static_cast<double>(frameW) / newW;
     const double sy = static_cast<double>(frameH) / newH;
-    rect.left = TruncateToInt32(rect.left / sx);
-    rect.width = TruncateToInt32(rect.width / sx);
-    rect.top = TruncateToInt32(rect.top / sy);
-    rect.height = TruncateToInt32(rect.height / sy);
+    mark.markLeft = TruncateToInt32(mark.markLeft / sx);
+    mark.markWidth = TruncateToInt32(mark.markWidth / sx);
+    mark.markTop = TruncateToInt32(mark.markTop / sy);
+    mark.markHeight = TruncateToInt32(mark.markHeight / sy);
   }
   frameW = newW;
   frameH = newH;

@@ -2,7 +2,10 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "components/engine_records.h"
 
 class QWidget;
 
@@ -26,16 +29,14 @@ QString ResolveOutputName(platform::Dialogs& dialogs, const QString& folder, con
 // "hh:mm:ss", hours unbounded.
 std::string FormatHms(int32_t seconds);
 
-// A rectangle measured in a frame: a leading field that rescaling leaves alone, then position and size.
-struct RectRecord {
-  int32_t reserved;
-  int32_t left;
-  int32_t top;
-  int32_t width;
-  int32_t height;
-};
-// Converts `rect` from a frameW x frameH frame to a newW x newH one and records the new frame size.
-void RescaleRect(RectRecord& rect, int32_t& frameW, int32_t& frameH, int32_t newW, int32_t newH);
+// The first name "<base>_<n><ext>" (n = 0, 1, ...) that nothing in `folder` occupies and `taken` (when
+// given) does not claim, as a full path.
+QString FreeOutputName(const QString& folder, const QString& name,
+                       const std::function<bool(const QString& path)>& taken = {});
+
+// Converts the watermark rectangle of `mark` from a frameW x frameH frame to a newW x newH one and
+// records the new frame size; the picture and the transparency are left alone.
+void RescaleRect(WatermarkBlock& mark, int32_t& frameW, int32_t& frameH, int32_t newW, int32_t newH);
 
 // Size of a regular file in bytes; 0 when it cannot be opened.
 uint64_t FileSizeOf(const QString& path);

@@ -1,11 +1,158 @@
 #pragma once
 
+#include <QImage>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
+#include <memory>
 
-// The main window. It reads the published context, so the run entry creates it after publishing.
+#include "components/i_edit.h"
+#include "mainwin/main_actions.h"
+#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "settings/converter_unit1.h"
+#include "tasks/virtualstringtreeunit.h"
+
+class DestinationBox;
+class ProfileBoxes;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTimer;
+class QToolBar;
+class TSkinProcess;
+class TaskNode;
+class TssSkinButton;
+class TssSkinForm;
+class VstList;
+
+// The main window: the task list (or the welcome picture while it is empty), the preview player
+// beside it, the track boxes of the focused item, the profile and destination boxes, and the buttons
+// and menus that start every operation. It reads the published context, so the run entry creates it
+// after publishing.
+//
+// Every operation is an action (see MainActions) whose enable rule is evaluated whenever the
+// application is idle.
 class TConverterForm1 : public QWidget {
   Q_OBJECT
 
  public:
   explicit TConverterForm1(QWidget* parent = nullptr);
+  ~TConverterForm1() override;
+
+  // Runs the update handlers now (the window also runs them whenever the application goes idle).
+  void UpdateActions();
+
+  // The list shown, with the keyboard focus, in place of the welcome picture; and the opposite.
+  void ShowList();
+  void HideList();
+
+  // --- Execute handlers ------------------------------------------------------------------------
+  void AddFileActExecute();
+  void AddFolderActExecute();
+  // Files and folders dropped from the file manager.
+  void DropLocalFiles(const QStringList& paths);
+  void RemoveExecute();
+  // Everything the window does to empty the list.
+  void ClearAllExecute();
+  void ActMergeExecute();
+  void SelectAllExecute();
+  void PreferencesExecute();
+  void StartConvertActExecute();
+  void SBDownloaderClick();
+  void SBtnBrowseClick();
+  void SBtnOpenFolderClick();
+  // The main player; it comes with the preview engine's window code.
+  void PreviewStopExecute();
+
+  TVirtualStringTreeHelper& TaskList() { return list_; }
+  ConverterSettings& Catalogue() { return catalogue_; }
+  ProfileBoxes& Profiles() { return *profiles_; }
+  DestinationBox& Destination() { return *destination_; }
+  const QString& lastSnapshot() const { return lastSnapshot_; }
+
+  // Controls, by their design names.
+  TssSkinForm* ssSkinForm1 = nullptr;
+  QLabel* lblTitle = nullptr;
+  TssSkinButton* SBtnMin = nullptr;
+  TssSkinButton* SBtnClose = nullptr;
+  QWidget* CoolBar1 = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  TssSkinButton* SBtnLoadDvd = nullptr;
+  TssSkinButton* SBDownloader = nullptr;
+  TssSkinButton* SBtnEffect = nullptr;
+  TssSkinButton* SBtnTrim = nullptr;
+  TssSkinButton* SBtnCrop = nullptr;
+  TssSkinButton* SBtnPreferences = nullptr;
+  QLabel* ImageView = nullptr;
+  QLabel* ImageAudio = nullptr;
+  QLabel* VideoImage = nullptr;
+  QWidget* MarkPanel1 = nullptr;
+  QLabel* FaceImage = nullptr;
+  ::VstList* VstList = nullptr;
+  TSkinProcess* SkinProcess1 = nullptr;
+  TssSkinButton* SBtnPlay = nullptr;
+  TssSkinButton* SBtnStop = nullptr;
+  TssSkinButton* SBtnBack = nullptr;
+  TssSkinButton* SBtnForward = nullptr;
+  TssSkinButton* SBtnSnap = nullptr;
+  TssSkinButton* SBtnOpenSnap = nullptr;
+  TssSkinButton* SBtnMerge = nullptr;
+  TssSkinButton* SBtnRename = nullptr;
+  TssSkinButton* SBtnRemove = nullptr;
+  TssSkinButton* SBtnCleanAll = nullptr;
+  TssSkinButton* SBtnProperty = nullptr;
+  QLabel* lblAudio = nullptr;
+  QComboBox* cboAudio = nullptr;
+  QLabel* lblSubtitle = nullptr;
+  QComboBox* cboSubtitle = nullptr;
+  QLabel* lblProfile = nullptr;
+  QComboBox* CmbProfileGrp = nullptr;
+  QComboBox* CmbProfile = nullptr;
+  TssSkinButton* SBtnSettings = nullptr;
+  TssSkinButton* ssSBApplyToAll = nullptr;
+  QLabel* lblDest = nullptr;
+  QLineEdit* EditOutPath = nullptr;
+  TssSkinButton* SBtnBrowse = nullptr;
+  TssSkinButton* SBtnOpenFolder = nullptr;
+  TssSkinButton* SBtnStart = nullptr;
+  QTimer* PreviewTimer = nullptr;
+  QMenu* PMItem = nullptr;
+  MainActions actions;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void CreateControls();
+  void ConnectActions();
+  void DressWindow();
+  void ApplyEdition();
+  QString SkinPath(const QString& file) const;
+  TssSkinButton* MakeButton(const char* name, const char* picture, int x, int y, const QString& hint,
+                            QAction* action, bool mask = false);
+
+  // The list's focus events.
+  void VstListFocusChanging(TaskNode* oldNode, TaskNode* newNode, bool& allowed);
+  void VstListFocusChanged(TaskNode* node);
+  void FillTrackBoxes(MuiItemInfo& item);
+  void MarkClipOnSlider(const MuiItemInfo& item);
+  void ResetSlider();
+  // The current profile for new items; null, with the user told, when the catalogue has none.
+  const ProfileSetting* ProfileForNewItems();
+  // After a load: the first items replace the welcome picture and bring the track boxes to life.
+  void AfterLoad(bool added);
+
+  ConverterSettings catalogue_;
+  TVirtualStringTreeHelper list_;
+  PlugPtr<I_Edit> edit_;
+  ProfileBoxes* profiles_ = nullptr;
+  DestinationBox* destination_ = nullptr;
+  QString lastSnapshot_;
+  QImage playPictures_[2];  // ImageListPlay: play, pause
+  bool previewPlaying_ = false;
+  bool shownOnce_ = false;
 };

@@ -11,6 +11,8 @@
 #include <exception>
 
 #include "platform/dialogs.h"
+#include "platform/notifier.h"
+#include "platform/shutdown.h"
 
 namespace platform {
 
@@ -78,8 +80,22 @@ QIcon BuiltInIcon() {
 
 }  // namespace
 
-Application::Application(Dialogs& dialogs, Shell& shell) : dialogs_(&dialogs), shell_(&shell) {
+Application::Application(Dialogs& dialogs, Shell& shell)
+    : dialogs_(&dialogs),
+      shell_(&shell),
+      ownShutdown_(std::make_unique<LogindShutdown>()),
+      shutdown_(ownShutdown_.get()),
+      ownNotifier_(std::make_unique<DBusNotifier>()),
+      notifier_(ownNotifier_.get()) {
   g_current = this;
+}
+
+Shutdown& Application::GetShutdown() const {
+  return *shutdown_;
+}
+
+Notifier& Application::GetNotifier() const {
+  return *notifier_;
 }
 
 Application::~Application() {

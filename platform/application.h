@@ -12,6 +12,8 @@ namespace platform {
 
 class Dialogs;
 class Shell;
+class Shutdown;
+class Notifier;
 
 // The application object: the Qt application (made here, or borrowed when the process already has
 // one), the icon, the title, one pointer-sized tag, the main form and its message loop, and the
@@ -51,10 +53,20 @@ class Application {
   Shell& GetShell() const { return *shell_; }
   void SetDialogs(Dialogs& dialogs) { dialogs_ = &dialogs; }
   void SetShell(Shell& shell) { shell_ = &shell; }
+  // The session manager's power-off unless another service was set.
+  Shutdown& GetShutdown() const;
+  void SetShutdown(Shutdown& shutdown) { shutdown_ = &shutdown; }
+  // The desktop's notification service unless another service was set.
+  Notifier& GetNotifier() const;
+  void SetNotifier(Notifier& notifier) { notifier_ = &notifier; }
 
  private:
   Dialogs* dialogs_;
   Shell* shell_;
+  std::unique_ptr<Shutdown> ownShutdown_;
+  Shutdown* shutdown_;
+  std::unique_ptr<Notifier> ownNotifier_;
+  Notifier* notifier_;
   std::unique_ptr<QApplication> ownApp_;
   QIcon icon_;
   QString title_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -19,6 +20,10 @@ class Dialogs {
                                MsgButtons buttons, MsgIcon icon) = 0;
   // The chosen folder, or empty text when the user cancels.
   virtual QString BrowseForFolder(QWidget* owner, const QString& title) = 0;
+  // A file-open chooser allowing several files; the chosen paths in the chooser's order, or an empty
+  // list when the user cancels. `filter` is pairs of a description and its patterns, all separated by
+  // "|", the patterns of one pair separated by ";" ("Video Files(*.avi;*.mp4)|*.avi;*.mp4|...").
+  virtual QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) = 0;
   // The application's standard error report for an exception that escaped a handler.
   virtual void ShowException(const QString& message) = 0;
 };
@@ -29,6 +34,7 @@ class QtDialogs final : public Dialogs {
   MsgAnswer MessageBox(QWidget* owner, const QString& text, const QString& caption, MsgButtons buttons,
                        MsgIcon icon) override;
   QString BrowseForFolder(QWidget* owner, const QString& title) override;
+  QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) override;
   void ShowException(const QString& message) override;
 };
 

@@ -17,6 +17,26 @@ QWidget* OwnerOr(QWidget* owner) {
   return app != nullptr ? app->MainForm() : nullptr;
 }
 
+// "Description(*.a;*.b)|*.a;*.b|..." in the form Qt's chooser reads: "Description (*.a *.b);;...".
+QString QtFilterOf(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList entries;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i].trimmed();
+    // The description names its patterns in brackets too; Qt takes the last bracket as the patterns.
+    const int bracket = description.lastIndexOf(QLatin1Char('('));
+    if (bracket > 0 && description.endsWith(QLatin1Char(')'))) {
+      description = description.left(bracket).trimmed();
+    }
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+      pattern = pattern.trimmed();
+    }
+    entries.push_back(QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' '))));
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
 QString AppTitle() {
   Application* app = Application::Current();
   return app != nullptr ? app->Title() : QString();
@@ -74,6 +94,10 @@ MsgAnswer QtDialogs::MessageBox(QWidget* owner, const QString& text, const QStri
 
 QString QtDialogs::BrowseForFolder(QWidget* owner, const QString& title) {
   return QFileDialog::getExistingDirectory(OwnerOr(owner), title, QString(), QFileDialog::ShowDirsOnly);
+}
+
+QStringList QtDialogs::OpenFiles(QWidget* owner, const QString& title, const QString& filter) {
+  return QFileDialog::getOpenFileNames(OwnerOr(owner), title, QString(), QtFilterOf(filter));
 }
 
 void QtDialogs::ShowException(const QString& message) {

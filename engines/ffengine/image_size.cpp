@@ -51,44 +51,41 @@ bool ReadAll(AVIOContext* io, int64_t size, std::vector<uint8_t>& bytes) {
 }
 
 // Decodes the whole file as one picture: the decoders of these formats take a complete file.
-bool DecodedSize(AVCodecID codecId, std::vector<uint8_t>& bytes, int64_t size, int32_t& width,
-                 int32_t& height) {
+FramePtr DecodeWhole(AVCodecID codecId, std::vector<uint8_t>& bytes, int64_t size) {
   const AVCodec* decoder = avcodec_find_decoder(codecId);
   if (decoder == nullptr || decoder->type != AVMEDIA_TYPE_VIDEO) {
-    return false;
+    return nullptr;
   }
   CodecContextPtr codec(avcodec_alloc_context3(decoder));
   PacketPtr packet(av_packet_alloc());
   FramePtr frame(av_frame_alloc());
   if (!codec || !packet || !frame) {
-    return false;
+    return nullptr;
   }
   codec->max_pixels = kMaxPicturePixels;
   codec->thread_count = 1;
   if (avcodec_open2(codec.get(), decoder, nullptr) < 0) {
-    return false;
+    return nullptr;
   }
   packet->data = bytes.data();
   packet->size = static_cast<int>(size);
   if (avcodec_send_packet(codec.get(), packet.get()) < 0) {
-    return false;
+    return nullptr;
   }
   avcodec_send_packet(codec.get(), nullptr);
   if (avcodec_receive_frame(codec.get(), frame.get()) < 0 || frame->width <= 0 || frame->height <= 0) {
-    return false;
+    return nullptr;
   }
-  width = frame->width;
-  height = frame->height;
-  return true;
+  return frame;
 }
 
 }  // namespace
 
-bool ReadImageSize(const char* path, int32_t& width, int32_t& height) {
+FramePtr ReadPicture(const char* path) {
   struct stat info {};
   if (path == nullptr || *path == '\0' || ::stat(path, &info) != 0 || !S_ISREG(info.st_mode) ||
       info.st_size <= 0 || info.st_size > kMaxPictureBytes) {
-    return false;
+    return nullptr;
   }
   Deadline deadline(kOpenBound);
   AVIOInterruptCB interrupt = deadline.Callback();
@@ -99,13 +96,23 @@ bool ReadImageSize(const char* path, int32_t& width, int32_t& height) {
   const int opened = avio_open2(&io, url.c_str(), AVIO_FLAG_READ, &interrupt, &options);
   av_dict_free(&options);
   if (opened < 0) {
-    return false;
+    return nullptr;
   }
   const AVCodecID codec = PictureCodec(io, url, interrupt);
   std::vector<uint8_t> bytes;
   const bool read = codec != AV_CODEC_ID_NONE && ReadAll(io, info.st_size, bytes);
   avio_closep(&io);
-  return read && DecodedSize(codec, bytes, info.st_size, width, height);
+  return read ? DecodeWhole(codec, bytes, info.st_size) : nullptr;
+}
+
+bool ReadImageSize(const char* path, int32_t& width, int32_t& height) {
+  const FramePtr picture = ReadPicture(path);
+  if (!picture) {
+    return false;
+  }
+  width = picture->width;
+  height = picture->height;
+  return true;
 }
 
 }  // namespace ffengine

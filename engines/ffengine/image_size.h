@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engines/ffengine/ff_handles.h"
+
 namespace ffengine {
 
 // Pictures larger than this are not read: a watermark never needs one, and decoding one could take
@@ -14,5 +16,9 @@ inline constexpr int64_t kMaxPicturePixels = 8192 * 8192;
 // The picture is read from that one regular file only and decoded to learn its size. False leaves the
 // outputs unchanged.
 bool ReadImageSize(const char* path, int32_t& width, int32_t& height);
+
+// The picture at `path` decoded under the same rules (the watermark of a conversion); null when it
+// cannot be read.
+FramePtr ReadPicture(const char* path);
 
 }  // namespace ffengine

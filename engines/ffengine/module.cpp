@@ -1,4 +1,6 @@
+#include "components/i_ff_converter.h"
 #include "components/i_ff_preview.h"
+#include "engines/ffengine/ff_converter.h"
 #include "engines/ffengine/ff_log.h"
 #include "engines/ffengine/ff_preview.h"
 #include "plug/plug_table.h"
@@ -10,5 +12,6 @@ const bool logSilenced = (ffengine::SilenceFfmpegLog(), true);
 
 // Registered while the module is loaded; unloading it takes the entry away again.
 const AutoReg previewRegistrar(kFfPreviewName, &CreateFfPreview);
+const AutoReg converterRegistrar(kFfConverterName, [] { return static_cast<I_Plug*>(NewFfConverter()); });
 
 }  // namespace

@@ -83,15 +83,17 @@ TEST(RescaleRect, ConvertsBetweenFramesAndRecordsTheNewFrame) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    RectRecord rect{0x5EED, c.rect.left, c.rect.top, c.rect.width, c.rect.height};
+    static const char kPicture[] = "/pictures/mark.png";
+    WatermarkBlock mark{kPicture, c.rect.left, c.rect.top, c.rect.width, c.rect.height, 42};
     int32_t frameW = c.frameW;
     int32_t frameH = c.frameH;
-    RescaleRect(rect, frameW, frameH, c.newW, c.newH);
-    EXPECT_EQ(rect.reserved, 0x5EED);
-    EXPECT_EQ(rect.left, c.expected.left);
-    EXPECT_EQ(rect.top, c.expected.top);
-    EXPECT_EQ(rect.width, c.expected.width);
-    EXPECT_EQ(rect.height, c.expected.height);
+    RescaleRect(mark, frameW, frameH, c.newW, c.newH);
+    EXPECT_EQ(mark.markFile, kPicture) << "the picture is not the rectangle's to change";
+    EXPECT_EQ(mark.markTransparency, 42);
+    EXPECT_EQ(mark.markLeft, c.expected.left);
+    EXPECT_EQ(mark.markTop, c.expected.top);
+    EXPECT_EQ(mark.markWidth, c.expected.width);
+    EXPECT_EQ(mark.markHeight, c.expected.height);
     EXPECT_EQ(frameW, c.expectedW);
     EXPECT_EQ(frameH, c.expectedH);
   }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/dialogs.h"
@@ -19,13 +21,25 @@ class ScriptedDialogs final : public platform::Dialogs {
 
   std::deque<platform::MsgAnswer> answers;
   std::deque<QString> folders;
+  // Answers of the file-open chooser, in turn; an empty list is a cancel.
+  std::deque<QStringList> fileChoices;
+  struct FileChooser {
+    QString title;
+    QString filter;
+  };
+  std::vector<FileChooser> fileChoosers;
   std::vector<Shown> shown;
+  // Runs while a message box is open, before it is answered: what happens while the user reads it.
+  std::function<void(const Shown&)> onMessage;
   std::vector<QString> folderTitles;
   std::vector<QString> exceptions;
 
   platform::MsgAnswer MessageBox(QWidget*, const QString& text, const QString& caption,
                                  platform::MsgButtons buttons, platform::MsgIcon icon) override {
     shown.push_back({text, caption, buttons, icon});
+    if (onMessage) {
+      onMessage(shown.back());
+    }
     if (!answers.empty()) {
       const platform::MsgAnswer answer = answers.front();
       answers.pop_front();
@@ -49,6 +63,16 @@ class ScriptedDialogs final : public platform::Dialogs {
     const QString folder = folders.front();
     folders.pop_front();
     return folder;
+  }
+
+  QStringList OpenFiles(QWidget*, const QString& title, const QString& filter) override {
+    fileChoosers.push_back({title, filter});
+    if (fileChoices.empty()) {
+      return {};
+    }
+    const QStringList files = fileChoices.front();
+    fileChoices.pop_front();
+    return files;
   }
 
   void ShowException(const QString& message) override { exceptions.push_back(message); }

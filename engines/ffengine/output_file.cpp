@@ -1,0 +1,72 @@
+#include "engines/ffengine/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+namespace ffengine {
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  if (a.empty() || b.empty() || ::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) {
+    return false;
+  }
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+TempOutput::TempOutput(std::string outputPath) : outputPath_(std::move(outputPath)) {
+  if (outputPath_.empty() || outputPath_.back() == '/') {
+    return;
+  }
+  const size_t slash = outputPath_.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : outputPath_.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? outputPath_ : outputPath_.substr(slash + 1);
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char suffix[24];
+    std::snprintf(suffix, sizeof(suffix), ".%08llx.part",
+                  static_cast<unsigned long long>(random() & 0xffffffffu));
+    // Hidden, so a file manager showing the folder does not offer a half-written file.
+    const std::string candidate = folder + "." + name + suffix;
+    // 0666 lets the umask decide, as for any file the user creates.
+    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      tempPath_ = candidate;
+      return;
+    }
+    if (errno != EEXIST) {
+      return;
+    }
+  }
+}
+
+TempOutput::~TempOutput() {
+  Discard();
+}
+
+bool TempOutput::Commit() {
+  if (tempPath_.empty() || committed_) {
+    return committed_;
+  }
+  if (::rename(tempPath_.c_str(), outputPath_.c_str()) != 0) {
+    return false;
+  }
+  committed_ = true;
+  return true;
+}
+
+void TempOutput::Discard() {
+  if (!tempPath_.empty() && !committed_) {
+    ::unlink(tempPath_.c_str());
+  }
+  tempPath_.clear();
+}
+
+}  // namespace ffengine

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+// Writing a job's output without ever damaging another file: the muxer writes a temporary file beside
+// the output, and only a finished job renames it over the output path. Until then a file already at the
+// output path stays as it was; a failed or stopped job leaves nothing behind.
+namespace ffengine {
+
+// True when both paths name one existing file (same device and inode), whatever the spelling: a
+// symbolic link, a hard link or "dir/../file" all count. False when either does not exist.
+bool IsSameFile(const std::string& a, const std::string& b);
+
+class TempOutput {
+ public:
+  // Creates an empty, uniquely named file in the folder of `outputPath`; Ok() tells whether it could.
+  explicit TempOutput(std::string outputPath);
+  ~TempOutput();  // removes the temporary file unless Commit succeeded
+  TempOutput(const TempOutput&) = delete;
+  TempOutput& operator=(const TempOutput&) = delete;
+
+  bool Ok() const { return !tempPath_.empty(); }
+  const std::string& TempPath() const { return tempPath_; }
+  // Moves the finished file onto the output path in one step; false leaves the temporary file to the
+  // destructor and the output path untouched.
+  bool Commit();
+  void Discard();
+
+ private:
+  std::string outputPath_;
+  std::string tempPath_;
+  bool committed_ = false;
+};
+
+}  // namespace ffengine

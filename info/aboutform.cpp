@@ -1,0 +1,100 @@
+#include "info/aboutform.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include "app/helpfunction.h"
+#include "app/mui_context.h"
+#include "info/info_pictures.h"
+#include "widgets/skin_catalog.h"
+#include "widgets/skin_style.h"
+#include "widgets/ssbutton.h"
+#include "widgets/ssform.h"
+
+namespace {
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y, const char* colour,
+                  int pixelSize = 12, bool bold = false) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setStyleSheet(QStringLiteral("color: %1; background: transparent; font-size: %2px;%3")
+                           .arg(QLatin1String(colour))
+                           .arg(pixelSize)
+                           .arg(bold ? QStringLiteral(" font-weight: bold;") : QString()));
+  label->move(x, y);
+  label->adjustSize();
+  return label;
+}
+
+TssSkinButton* MakeButton(QWidget* parent, const char* name, const char* file, int x, int y) {
+  auto* button = new TssSkinButton(parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->SetDivNum(skin::kButtonFrames);
+  button->SetSkin(InfoPicture(file));
+  button->move(x, y);
+  return button;
+}
+
+}  // namespace
+
+TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
+  setObjectName(QStringLiteral("AboutForm"));
+  setWindowTitle(QStringLiteral("About"));
+  const MuiContext* context = CurrentContext();
+  const MuiContext empty;
+  const MuiContext& facts = context != nullptr ? *context : empty;
+
+  ssSkinForm1 = new TssSkinForm(this);
+  ssSkinForm1->setObjectName(QStringLiteral("ssSkinForm1"));
+  ssSkinForm1->SetPicture(InfoPicture("about.bmp"));
+  if (ssSkinForm1->Glyph().isNull()) {
+    resize(440, 300);
+  }
+
+  const char* dim = "#A0A8B8";
+  lblTitle = MakeLabel(this, "lblTitle", QStringLiteral("About"), 38, 8, "#ECEFF4", 12, true);
+  MakeLabel(this, "lblVersionCaption", QStringLiteral("Version"), 24, 146, dim);
+  lblVersion = MakeLabel(this, "lblVersion", facts.productVersion, 110, 146, "#ECEFF4");
+  MakeLabel(this, "lblSupportCaption", QStringLiteral("Support:"), 24, 168, dim);
+  lblSupport = MakeLabel(this, "lblSupport", facts.supportLink, 110, 168, "#FFAC60");
+  MakeLabel(this, "lblHomeCaption", QStringLiteral("Home Page:"), 24, 190, dim);
+  lblHome = MakeLabel(this, "lblHome", facts.homePageLink, 110, 190, "#FFAC60");
+  lblNotice = MakeLabel(this, "lblNotice", facts.noticeText, 24, 218, "#606878", 11);
+  for (QLabel* link : {lblSupport, lblHome}) {
+    link->setCursor(Qt::PointingHandCursor);
+    link->installEventFilter(this);
+  }
+
+  ssSBClose = MakeButton(this, "ssSBClose", "tb_close.png", 412, 7);
+  ssSBOk = MakeButton(this, "ssSBOk", "btn_ok.png", 340, 260);
+  connect(ssSBOk, &TssSkinButton::OnClick, this, &QDialog::accept);
+  connect(ssSBClose, &TssSkinButton::OnClick, this, &QDialog::reject);
+
+  if (owner != nullptr) {
+    move(owner->window()->geometry().center() - rect().center());
+  }
+}
+
+bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (watched == lblSupport || watched == lblHome) {
+      LinkClick(static_cast<QLabel*>(watched));
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TAboutForm::LinkClick(QLabel* link) {
+  // An empty context (no product configuration) leaves nothing worth handing to the desktop.
+  if (!link->text().isEmpty()) {
+    ShellOpen(link->text());
+  }
+}
+
+void ShowAboutWindow(QWidget* owner) {
+  TAboutForm form(owner);
+  form.exec();
+}

@@ -1,0 +1,119 @@
+// The main window's actions wired to their execute handlers, and the handlers that reach other
+// windows, the desktop or the conversion.
+#include <QAction>
+#include <QComboBox>
+
+#include "app/helpfunction.h"
+#include "app/mui_context.h"
+#include "convert/converterconvert.h"
+#include "info/aboutform.h"
+#include "mainwin/converterform1_unit1.h"
+#include "mainwin/destination_box.h"
+#include "platform/application.h"
+#include "platform/shell.h"
+#include "settings/preferences/preferencesform1.h"
+#include "tasks/track_choice.h"
+#include "tasks/vstlist.h"
+#include "widgets/ssbutton.h"
+
+namespace {
+
+// The sibling downloader program, next to the host.
+constexpr char kDownloaderProgram[] = "Tolvermax Fetchwell Pro";
+
+QString ContextField(QString MuiContext::*field) {
+  const MuiContext* context = CurrentContext();
+  return context != nullptr ? context->*field : QString();
+}
+
+}  // namespace
+
+void TConverterForm1::ConnectActions() {
+  const MainActions& a = actions;
+  auto on = [this](QAction* action, auto handler) { connect(action, &QAction::triggered, this, handler); };
+  on(a.AddFileAct, [this] { AddFileActExecute(); });
+  on(a.AddFolderAct, [this] { AddFolderActExecute(); });
+  on(a.Exit, [this] { close(); });
+  on(a.Rename, [this] { list_.BeginRename(); });
+  on(a.MoveUp, [this] { list_.MoveUp(); });
+  on(a.MoveDown, [this] { list_.MoveDown(); });
+  on(a.Remove, [this] { RemoveExecute(); });
+  on(a.ClearAll, [this] { ClearAllExecute(); });
+  on(a.SelectAll, [this] { SelectAllExecute(); });
+  on(a.ActMerge, [this] { ActMergeExecute(); });
+  on(a.CheckAll, [this] { list_.SetAllChecked(true); });
+  on(a.UnCheckAll, [this] { list_.SetAllChecked(false); });
+  on(a.Preferences, [this] { PreferencesExecute(); });
+  on(a.ActApplyToAll, [this] { list_.ApplyProfileToAll(); });
+  on(a.StartConvertAct, [this] { StartConvertActExecute(); });
+  on(a.PreviewStop, [this] { PreviewStopExecute(); });
+  on(a.HelpContent, [] { ShellOpen(ContextField(&MuiContext::productFolder) + QStringLiteral("help.chm")); });
+  on(a.HomePage, [] { ShellOpen(ContextField(&MuiContext::homePageLink)); });
+  on(a.Support, [] { ShellOpen(ContextField(&MuiContext::supportLink)); });
+  on(a.About, [this] { ShowAboutWindow(this); });
+  // Properties, the clip editor pages, Settings (the profile editor), play, previous, next and the
+  // snapshots open windows that are bound to these actions where those windows are made.
+
+  connect(SBtnMin, &TssCustomButton::OnClick, this, [this] { showMinimized(); });
+  connect(SBDownloader, &TssCustomButton::OnClick, this, [this] { SBDownloaderClick(); });
+  connect(SBtnBrowse, &TssCustomButton::OnClick, this, [this] { SBtnBrowseClick(); });
+  connect(SBtnOpenFolder, &TssCustomButton::OnClick, this, [this] { SBtnOpenFolderClick(); });
+
+  const struct {
+    QComboBox* box;
+    TrackKind kind;
+  } tracks[] = {{cboAudio, TrackKind::Audio}, {cboSubtitle, TrackKind::Subtitle}};
+  for (const auto& track : tracks) {
+    connect(track.box, &QComboBox::activated, this, [this, kind = track.kind](int index) {
+      if (MuiItemInfo* item = list_.FocusedItem(); item != nullptr) {
+        ChooseTrack(*item, kind, index);
+      }
+    });
+  }
+}
+
+void TConverterForm1::PreferencesExecute() {
+  ConverterPreferences preferences;
+  preferences.AttachApplication(platform::Application::Current());
+  if (preferences.Execute()) {
+    destination_->ReadDestination();
+    lastSnapshot_.clear();
+  }
+}
+
+void TConverterForm1::StartConvertActExecute() {
+  VstList->Tree().EndEditNode();
+  PreviewStopExecute();
+  const ConvertOutcome outcome =
+      ConvertCheckedItems(ConvertBatch{&list_, &catalogue_, destination_->Destination()});
+  if (!outcome.firstOutputFile.isEmpty()) {
+    destination_->SetLastOutputFile(outcome.firstOutputFile);
+  }
+  if (outcome.openFolder) {
+    SBtnOpenFolderClick();
+  }
+}
+
+void TConverterForm1::SBDownloaderClick() {
+  // A downloader that is not installed is not reported.
+  platform::Application* app = platform::Application::Current();
+  if (app != nullptr) {
+    app->GetShell().Open(ContextField(&MuiContext::moduleFolder) + QString::fromUtf8(kDownloaderProgram));
+  }
+}
+
+void TConverterForm1::SBtnBrowseClick() {
+  destination_->Browse();
+}
+
+void TConverterForm1::SBtnOpenFolderClick() {
+  destination_->Open();
+}
+
+void TConverterForm1::PreviewStopExecute() {
+  if (!previewPlaying_) {
+    return;
+  }
+  previewPlaying_ = false;
+  PreviewTimer->stop();
+}
