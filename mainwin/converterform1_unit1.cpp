@@ -5,9 +5,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QToolBar>
@@ -86,6 +88,9 @@ TConverterForm1::TConverterForm1(QWidget* parent) : QWidget(parent) {
   // 4. Title, slider, welcome picture, edition.
   DressWindow();
   ApplyEdition();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
   // 5. The splash, for its fixed time, while window messages go on.
   ShowSplashFor(kSplashMilliseconds);
   // 6. The profile boxes, with the remembered group and profile.

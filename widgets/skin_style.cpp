@@ -53,6 +53,14 @@ QMenu::separator { height: 1px; background: #2E3544; margin: 4px 8px; }
 QToolTip { background: #0D1016; color: #ECEFF4; border: 1px solid #F28C38; padding: 4px; }
 QProgressBar { background: #0D1016; border: 1px solid #3E475A; border-radius: 5px; text-align: center; }
 QProgressBar::chunk { background: #F28C38; border-radius: 4px; }
+QMessageBox, QFileDialog, QInputDialog, QFontDialog { background: #1C212B; }
+QPushButton {
+  color: #ECEFF4; background: #242A37; border: 1px solid #3E475A; border-radius: 5px;
+  padding: 4px 14px; min-width: 60px;
+}
+QPushButton:hover, QPushButton:default { border-color: #F28C38; }
+QPushButton:pressed { background: #F28C38; color: #1C120A; }
+QPushButton:disabled { color: #606878; border-color: #2E3544; }
 )");
   if (!skinsFolder.isEmpty()) {
     QString folder = QDir::fromNativeSeparators(skinsFolder);
