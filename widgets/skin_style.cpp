@@ -36,8 +36,8 @@ QTreeView::indicator:checked { background: #F28C38; border-color: #C46620; }
 QTreeView::indicator:indeterminate { background: #7A4A22; border-color: #C46620; }
 QTreeView::item:hover { background: #1E2430; }
 QHeaderView::section {
-  background: #242A37; color: #A0A8B8; border: none; border-right: 1px solid #2E3544; padding: 4px 6px;
-  font-weight: 600;
+  background: #242A37; color: #A0A8B8; border: none; border-right: 1px solid #2E3544; padding: 4px 4px;
+  font-family: "DejaVu Sans Condensed"; font-weight: 600;
 }
 QScrollBar:vertical { background: #0D1016; width: 10px; margin: 0; }
 QScrollBar:horizontal { background: #0D1016; height: 10px; margin: 0; }
