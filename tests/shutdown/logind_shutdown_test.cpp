@@ -20,38 +20,11 @@
 #include <string>
 
 #include "platform/shutdown.h"
+#include "tests/fakes/private_bus.h"
 
 namespace {
 
 constexpr char kLogind[] = "org.freedesktop.login1";
-constexpr char kLogindPath[] = "/org/freedesktop/login1";
-
-// A bus that answers nobody but this program: no service files, so nothing is ever activated.
-constexpr char kBusConfig[] =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
-void Stop(QProcess& process) {
-  if (process.state() == QProcess::NotRunning) {
-    return;
-  }
-  process.terminate();
-  if (!process.waitForFinished(5000)) {
-    process.kill();
-    process.waitForFinished(5000);
-  }
-}
 
 // Lifts the no-shutdown guard for one scope and puts it back as it was.
 class GuardLifted {
@@ -73,57 +46,11 @@ class GuardLifted {
   QByteArray saved_;
 };
 
-// The private bus and the application object of this program. libdbus reads the bus addresses once,
-// at the first connection to any bus, so the address is set before anything connects.
+// Every system-bus connection of this program goes to its private bus.
 class PrivateBusEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override {
-    // QCoreApplication does not touch D-Bus; QApplication would (platform theme), which is why this
-    // program has an environment of its own.
-    static int argc = 1;
-    static char name[] = "logind_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QCoreApplication>(argc, argv);
-    folder_ = std::make_unique<QTemporaryDir>();
-    QFile config(folder_->filePath(QStringLiteral("bus.conf")));
-    if (config.open(QIODevice::WriteOnly)) {
-      config.write(QString::fromLatin1(kBusConfig).arg(folder_->path()).toUtf8());
-      config.close();
-      daemon_ = std::make_unique<QProcess>();
-      daemon_->start(QStringLiteral(KV_DBUS_DAEMON),
-                     {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                      QStringLiteral("--print-address=1")});
-      if (daemon_->waitForStarted(5000)) {
-        const QDeadlineTimer deadline(10000);
-        while (!daemon_->canReadLine() && !deadline.hasExpired() && daemon_->state() == QProcess::Running) {
-          daemon_->waitForReadyRead(100);
-        }
-        address_ = QString::fromUtf8(daemon_->readLine()).trimmed();
-      }
-    }
-    // From here on every system-bus connection of this process goes to the private bus.
-    if (!address_.isEmpty()) {
-      qputenv("DBUS_SYSTEM_BUS_ADDRESS", address_.toUtf8());
-    }
-  }
-
-  void TearDown() override {
-    if (daemon_ != nullptr) {
-      Stop(*daemon_);
-    }
-    daemon_.reset();
-    folder_.reset();
-    app_.reset();
-  }
-
-  static QString Address() { return address_; }
-  static QString Folder() { return folder_ != nullptr ? folder_->path() : QString(); }
-
- private:
-  inline static std::unique_ptr<QTemporaryDir> folder_;
-  inline static std::unique_ptr<QProcess> daemon_;
-  inline static std::unique_ptr<QCoreApplication> app_;
-  inline static QString address_;
+  void SetUp() override { private_bus::Bus::Start("logind_tests", "DBUS_SYSTEM_BUS_ADDRESS"); }
+  void TearDown() override { private_bus::Bus::Finish(); }
 };
 
 const ::testing::Environment* const kPrivateBus =
@@ -134,7 +61,7 @@ class LogindShutdownTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(QString::fromLatin1(KV_DBUS_DAEMON).isEmpty())
         << "dbus-daemon was not found at configure time";
-    address_ = PrivateBusEnvironment::Address();
+    address_ = private_bus::Bus::Address();
     ASSERT_FALSE(address_.isEmpty()) << "the private bus did not start";
     const QString notPrivate = NotOnPrivateBus();
     ASSERT_TRUE(notPrivate.isEmpty())
@@ -171,43 +98,22 @@ class LogindShutdownTest : public ::testing::Test {
                : QStringLiteral("bus id %1 is not %2").arg(actual.value(), expected.value());
   }
 
-  static bool LogindOnBus() {
-    return QDBusConnection::systemBus()
-        .interface()
-        ->isServiceRegistered(QString::fromLatin1(kLogind))
-        .value();
-  }
+  static bool LogindOnBus() { return private_bus::ServiceOnBus(QDBusConnection::systemBus(), kLogind); }
 
   // Starts the logind template, whose CanPowerOff answers `canPowerOff`, and waits until it owns
   // its name.
   void StartMock(const QString& canPowerOff = QStringLiteral("yes")) {
-    ASSERT_FALSE(QString::fromLatin1(KV_MOCK_PYTHON3).isEmpty()) << "python3 was not found at configure time";
-    log_ = PrivateBusEnvironment::Folder() + QStringLiteral("/calls-%1.log").arg(++mockCount_);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address_);
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
-    mock_.setProcessEnvironment(environment);
-    mock_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    mock_.start(QStringLiteral(KV_MOCK_PYTHON3),
-                {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
-                 QStringLiteral("--template"), QStringLiteral("logind"), QStringLiteral("-l"), log_,
-                 QStringLiteral("-p"), QStringLiteral(R"({"CanPowerOff": "%1"})").arg(canPowerOff)});
-    ASSERT_TRUE(mock_.waitForStarted(5000));
-    const QDeadlineTimer deadline(20000);
-    while (!LogindOnBus() && !deadline.hasExpired() && mock_.state() == QProcess::Running) {
-      QThread::msleep(50);
-    }
-    ASSERT_TRUE(LogindOnBus())
+    log_ = private_bus::Bus::Folder() + QStringLiteral("/calls-%1.log").arg(++mockCount_);
+    ASSERT_TRUE(
+        private_bus::StartMock(mock_,
+                               {QStringLiteral("--system"), QStringLiteral("--template"),
+                                QStringLiteral("logind"), QStringLiteral("-l"), log_, QStringLiteral("-p"),
+                                QStringLiteral(R"({"CanPowerOff": "%1"})").arg(canPowerOff)},
+                               QDBusConnection::systemBus(), kLogind))
         << "python3-dbusmock's logind template did not come up (is python3-dbusmock installed?)";
   }
 
-  void StopMock() {
-    Stop(mock_);
-    const QDeadlineTimer deadline(5000);
-    while (!address_.isEmpty() && LogindOnBus() && !deadline.hasExpired()) {
-      QThread::msleep(20);
-    }
-  }
+  void StopMock() { private_bus::StopMock(mock_, QDBusConnection::systemBus(), kLogind); }
 
   // The methods the mock saw, one per line ("CanPowerOff", "PowerOff False").
   QStringList Calls() const {
