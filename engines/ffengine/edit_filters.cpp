@@ -4,6 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <string_view>
+#include <utility>
+
+extern "C" {
+#include <libavutil/display.h>
+}
 
 namespace ffengine {
 
@@ -30,7 +35,7 @@ int64_t SampleCount(const SoundEdit& edit) {
 }  // namespace
 
 Placement ZoomPlacement(int zoomMode, int pictureWidth, int pictureHeight, AVRational pictureSar,
-                        int frameWidth, int frameHeight) {
+                        int frameWidth, int frameHeight, AVRational frameSar) {
   Placement placement{frameWidth, frameHeight, 0, 0};
   if (zoomMode == 0 || pictureWidth <= 0 || pictureHeight <= 0 || frameWidth <= 0 || frameHeight <= 0) {
     return placement;
@@ -44,13 +49,14 @@ Placement ZoomPlacement(int zoomMode, int pictureWidth, int pictureHeight, AVRat
     const double sar = pictureSar.num > 0 && pictureSar.den > 0 ? av_q2d(pictureSar) : 1.0;
     shape = pictureWidth * sar / pictureHeight;
   }
-  const double frameShape = static_cast<double>(frameWidth) / frameHeight;
+  const double pixel = frameSar.num > 0 && frameSar.den > 0 ? av_q2d(frameSar) : 1.0;
+  const double frameShape = frameWidth * pixel / frameHeight;
   if (frameShape > shape) {
     placement.height = frameHeight;
-    placement.width = std::min(frameWidth, Even(frameHeight * shape));
+    placement.width = std::min(frameWidth, Even(frameHeight * shape / pixel));
   } else {
     placement.width = frameWidth;
-    placement.height = std::min(frameHeight, Even(frameWidth / shape));
+    placement.height = std::min(frameHeight, Even(frameWidth * pixel / shape));
   }
   placement.x = (frameWidth - placement.width) / 2 & ~1;
   placement.y = (frameHeight - placement.height) / 2 & ~1;
@@ -68,6 +74,19 @@ double EqContrast(double value) {
 
 double EqSaturation(double value) {
   return 1.0 + std::clamp(value, -100.0, 100.0) / 100.0;
+}
+
+int DisplayRotation(const int32_t* matrix) {
+  if (matrix == nullptr) {
+    return 0;
+  }
+  // av_display_rotation_get counts counter-clockwise.
+  const double turn = -av_display_rotation_get(matrix);
+  if (std::isnan(turn)) {
+    return 0;
+  }
+  const int quarter = static_cast<int>(std::lround(turn / 90.0)) % 4;
+  return (quarter + 4) % 4 * 90;
 }
 
 std::string FilterPathValue(const std::string& path) {
@@ -130,12 +149,21 @@ std::string PictureChain(const PictureEdit& edit) {
     pictureWidth = edit.cropWidth;
     pictureHeight = edit.cropHeight;
   }
+  // Crop rectangles are in the stored picture's pixels; the turn comes after them, as players show it.
+  AVRational pictureSar = edit.sourceSar;
+  if (edit.rotation == 90 || edit.rotation == 270) {
+    chain += edit.rotation == 90 ? ",transpose=clock" : ",transpose=cclock";
+    std::swap(pictureWidth, pictureHeight);
+    std::swap(pictureSar.num, pictureSar.den);
+  } else if (edit.rotation == 180) {
+    chain += ",hflip,vflip";
+  }
   if (!Unchanged(edit.brightness) || !Unchanged(edit.contrast) || !Unchanged(edit.saturation)) {
     chain += Format(",eq=brightness=%.4f:contrast=%.4f:saturation=%.4f", EqBrightness(edit.brightness),
                     EqContrast(edit.contrast), EqSaturation(edit.saturation));
   }
-  const Placement place = ZoomPlacement(edit.zoomMode, pictureWidth, pictureHeight, edit.sourceSar,
-                                        edit.outWidth, edit.outHeight);
+  const Placement place = ZoomPlacement(edit.zoomMode, pictureWidth, pictureHeight, pictureSar, edit.outWidth,
+                                        edit.outHeight, edit.outSar);
   if (place.width != pictureWidth || place.height != pictureHeight) {
     chain += Format(",scale=%d:%d:flags=bicubic", place.width, place.height);
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 extern "C" {
@@ -19,9 +20,10 @@ struct Placement {
 };
 
 // zoomMode 0 stretches over the frame; 1 keeps the picture's own display shape; 2 and 3 show it at 16:9
-// and 4:3. Shapes that do not fill the frame are centred between black bars. Sizes are even.
+// and 4:3. Shapes are compared as displayed, so both pixel shapes count. Shapes that do not fill the
+// frame are centred between black bars. Sizes are even.
 Placement ZoomPlacement(int zoomMode, int pictureWidth, int pictureHeight, AVRational pictureSar,
-                        int frameWidth, int frameHeight);
+                        int frameWidth, int frameHeight, AVRational frameSar = AVRational{1, 1});
 
 struct PictureEdit {
   int sourceWidth = 0;
@@ -40,6 +42,7 @@ struct PictureEdit {
   double contrast = 0;
   double saturation = 0;
   bool deinterlace = false;
+  int rotation = 0;       // clockwise quarter turns the file asks for on display: 0, 90, 180 or 270
   double clipStart = 0;   // seconds from the start of the file
   double clipLength = 0;  // seconds
   std::string pixelFormat = "yuv420p";
@@ -56,6 +59,9 @@ struct PictureEdit {
   int subtitleWidth = 0;
   int subtitleHeight = 0;
 };
+
+// The clockwise turn, in degrees (0, 90, 180, 270), a stream's display matrix asks for; 0 without one.
+int DisplayRotation(const int32_t* matrix);
 
 // The text of `path` as one value of a filter option, quoted against the graph's own syntax.
 std::string FilterPathValue(const std::string& path);

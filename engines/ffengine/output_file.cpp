@@ -33,7 +33,9 @@ TempOutput::TempOutput(std::string outputPath) : outputPath_(std::move(outputPat
     std::snprintf(suffix, sizeof(suffix), ".%08llx.part",
                   static_cast<unsigned long long>(random() & 0xffffffffu));
     // Hidden, so a file manager showing the folder does not offer a half-written file.
-    const std::string candidate = folder + "." + name + suffix;
+    // A name near the file system's limit leaves no room for the suffix: such a file gets a short one.
+    const std::string candidate =
+        folder + "." + (name.size() > 200 ? std::string("kv-output") : name) + suffix;
     // 0666 lets the umask decide, as for any file the user creates.
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {

@@ -1,8 +1,10 @@
 #include "engines/ffengine/output_plan.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "components/field_text.h"
+#include "engines/ffengine/edit_filters.h"
 #include "engines/ffengine/encoder_map.h"
 
 extern "C" {
@@ -65,6 +67,11 @@ InputStreams ChooseStreams(const AVFormatContext* context, const CIInput& input)
   return streams;
 }
 
+int StreamRotation(const AVStream* stream) {
+  const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+  return DisplayRotation(reinterpret_cast<const int32_t*>(matrix));
+}
+
 std::string LayoutName(int channels) {
   AVChannelLayout layout{};
   av_channel_layout_default(&layout, channels);
@@ -118,6 +125,9 @@ bool MakePlan(const CIOutput& output, const std::vector<PlannedInput>& inputs,
     int keptWidth = 0;
     int keptHeight = 0;
     CroppedSize(*firstVideoRecord, sourceWidth, sourceHeight, keptWidth, keptHeight);
+    if (StreamRotation(stream) % 180 != 0) {
+      std::swap(keptWidth, keptHeight);
+    }
     const bool keepSize = output.Width <= 0 || output.Height <= 0;
     plan.width = keepSize ? keptWidth : output.Width;
     plan.height = keepSize ? keptHeight : output.Height;

@@ -55,6 +55,9 @@ bool MakePlan(const CIOutput& output, const std::vector<PlannedInput>& inputs,
               const std::vector<CIInput>& records, OutputPlan& plan, std::vector<std::string>& notes,
               std::string& error);
 
+// The clockwise turn a video stream asks for on display (0, 90, 180, 270).
+int StreamRotation(const AVStream* stream);
+
 // The channel layout name the filters and encoders agree on for a channel count ("stereo", "5.1").
 std::string LayoutName(int channels);
 

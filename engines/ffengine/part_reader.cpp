@@ -188,6 +188,7 @@ JobOutcome PartReader::Run(const JobInput& spec, PlannedInput& input, double par
         const AVRational sar = first->sample_aspect_ratio.num > 0
                                    ? first->sample_aspect_ratio
                                    : lane.stream->codecpar->sample_aspect_ratio;
+        picture.rotation = StreamRotation(lane.stream);
         picture.sourceWidth = first->width;
         picture.sourceHeight = first->height;
         picture.sourceSar = sar.num > 0 && sar.den > 0 ? sar : AVRational{1, 1};
@@ -328,6 +329,10 @@ JobOutcome PartReader::Run(const JobInput& spec, PlannedInput& input, double par
     int64_t pts = frame->best_effort_timestamp;
     if (pts == AV_NOPTS_VALUE) {
       pts = frame->pts;
+    }
+    if (pts == AV_NOPTS_VALUE && lane.end != AV_NOPTS_VALUE) {
+      // A frame without a time follows the one before it; trimming and the subtitle overlay need one.
+      pts = lane.end + lane.origin;
     }
     if (pts != AV_NOPTS_VALUE) {
       pts -= lane.origin;

@@ -60,7 +60,7 @@ OutputPlan SlowMp4() {
   plan.width = 1280;
   plan.height = 720;
   plan.videoBitRate = 2500000;
-  plan.extra = "preset=veryslow;pix_fmt=yuv420p";
+  plan.extra = "preset=slow;pix_fmt=yuv420p";
   return plan;
 }
 
@@ -177,11 +177,24 @@ TEST(PausedJob, HoldsItsPositionUntilResumed) {
   ASSERT_EQ(WaitForPosition(*engine, 0.3, &reached), kConvertRunning) << sink.Log();
 
   engine->Pause();
-  // Work already handed to the encoder may still land; after that nothing moves.
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  double held = 0.0;
+  // Frames already inside the encoder's threads may still land (slowly, on a busy machine); then
+  // nothing moves. A pause that does not hold never settles.
+  const double pausedAt = reached;
+  double held = reached;
   int32_t index = 0;
-  ASSERT_EQ(engine->GetProgress(&held, &index), kConvertRunning);
+  auto lastChange = Clock::now();
+  const auto settleBound = Clock::now() + std::chrono::seconds(10);
+  while (Clock::now() - lastChange < std::chrono::seconds(1)) {
+    ASSERT_LT(Clock::now(), settleBound) << "the position keeps moving while paused: " << held;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    double now = 0.0;
+    ASSERT_EQ(engine->GetProgress(&now, &index), kConvertRunning) << "a paused job ended";
+    if (now != held) {
+      held = now;
+      lastChange = Clock::now();
+    }
+  }
+  EXPECT_LT(held - pausedAt, 2.0) << "the job went on long after Pause";
   for (int i = 0; i < 10; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     double now = 0.0;
@@ -423,6 +436,32 @@ TEST(FinishedJob, ReadsAndWritesPathsWithCharactersBeyondAscii) {
   ASSERT_TRUE(converted.succeeded) << converted.log;
   EXPECT_EQ(Names(folder), (std::set<std::string>{"clip ü ß.mkv", "sortie à 東京.mp4"}));
   EXPECT_TRUE(output_probe::Probe(out).video.present);
+}
+
+// ---- Lifecycle edges -------------------------------------------------------------------------------
+
+TEST(EngineLifecycle, AnEmptyBatchEndsInsteadOfRunningForever) {
+  engine_harness::RecordingSink sink;
+  auto engine = engine_harness::NewConfiguredEngine(&sink);
+  ASSERT_TRUE(engine);
+  if (engine->Start()) {
+    // The window polls until the status is not "running": it must come.
+    EXPECT_NE(WaitForEnd(*engine, std::chrono::milliseconds(3000)), kConvertRunning);
+  }
+}
+
+TEST(EngineLifecycle, ReleasedWithJobsButNeverStartedWritesNothing) {
+  ASSERT_FALSE(fixtures::Quadrants().empty());
+  TempFolder target("kv-unstarted");
+  {
+    engine_harness::RecordingSink sink;
+    auto engine = engine_harness::NewConfiguredEngine(&sink);
+    ASSERT_TRUE(engine);
+    const CIInput input = engine_harness::InputFor(fixtures::Quadrants());
+    const CIOutput output = engine_harness::OutputFor(target.File("never.mkv"), SmallMkv());
+    engine->AddJob(&output, &input);
+  }
+  EXPECT_TRUE(Names(target.path()).empty());
 }
 
 // ---- Records and events ----------------------------------------------------------------------------

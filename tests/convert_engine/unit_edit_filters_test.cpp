@@ -8,6 +8,7 @@
 extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavutil/avstring.h>
+#include <libavutil/display.h>
 #include <libavutil/mem.h>
 }
 
@@ -26,6 +27,7 @@ struct Zoom {
   int frameWidth;
   int frameHeight;
   Placement expected;
+  AVRational frameSar{1, 1};
 };
 
 void PrintTo(const Zoom& z, std::ostream* os) {
@@ -38,7 +40,7 @@ class ZoomPlacementCase : public testing::TestWithParam<Zoom> {};
 TEST_P(ZoomPlacementCase, PutsThePictureWhereTheModeSays) {
   const Zoom& z = GetParam();
   const Placement p =
-      ZoomPlacement(z.mode, z.pictureWidth, z.pictureHeight, z.sar, z.frameWidth, z.frameHeight);
+      ZoomPlacement(z.mode, z.pictureWidth, z.pictureHeight, z.sar, z.frameWidth, z.frameHeight, z.frameSar);
   EXPECT_EQ(p.width, z.expected.width);
   EXPECT_EQ(p.height, z.expected.height);
   EXPECT_EQ(p.x, z.expected.x);
@@ -47,15 +49,19 @@ TEST_P(ZoomPlacementCase, PutsThePictureWhereTheModeSays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, ZoomPlacementCase,
-    testing::Values(Zoom{"FullScreenStretches", 0, 240, 240, {1, 1}, 320, 240, {320, 240, 0, 0}},
-                    Zoom{"KeepShapeSquareIn4by3", 1, 240, 240, {1, 1}, 320, 240, {240, 240, 40, 0}},
-                    Zoom{"KeepShapeWideIn4by3", 1, 320, 180, {1, 1}, 320, 240, {320, 180, 0, 30}},
-                    Zoom{"KeepShapeSameShapeFills", 1, 640, 480, {1, 1}, 320, 240, {320, 240, 0, 0}},
-                    Zoom{"KeepShapeHonoursPixelShape", 1, 160, 240, {2, 1}, 320, 240, {320, 240, 0, 0}},
-                    Zoom{"Wide16by9In4by3", 2, 240, 240, {1, 1}, 320, 240, {320, 180, 0, 30}},
-                    Zoom{"Standard4by3In16by9", 3, 240, 240, {1, 1}, 320, 180, {240, 180, 40, 0}},
-                    Zoom{"Standard4by3In4by3", 3, 100, 300, {1, 1}, 320, 240, {320, 240, 0, 0}},
-                    Zoom{"BarsAreEvenForChroma", 1, 250, 240, {1, 1}, 320, 240, {250, 240, 34, 0}}),
+    testing::Values(
+        Zoom{"FullScreenStretches", 0, 240, 240, {1, 1}, 320, 240, {320, 240, 0, 0}},
+        Zoom{"KeepShapeSquareIn4by3", 1, 240, 240, {1, 1}, 320, 240, {240, 240, 40, 0}},
+        Zoom{"KeepShapeWideIn4by3", 1, 320, 180, {1, 1}, 320, 240, {320, 180, 0, 30}},
+        Zoom{"KeepShapeSameShapeFills", 1, 640, 480, {1, 1}, 320, 240, {320, 240, 0, 0}},
+        Zoom{"KeepShapeHonoursPixelShape", 1, 160, 240, {2, 1}, 320, 240, {320, 240, 0, 0}},
+        Zoom{"Wide16by9In4by3", 2, 240, 240, {1, 1}, 320, 240, {320, 180, 0, 30}},
+        Zoom{"Standard4by3In16by9", 3, 240, 240, {1, 1}, 320, 180, {240, 180, 40, 0}},
+        Zoom{"Standard4by3In4by3", 3, 100, 300, {1, 1}, 320, 240, {320, 240, 0, 0}},
+        Zoom{"BarsAreEvenForChroma", 1, 250, 240, {1, 1}, 320, 240, {250, 240, 34, 0}},
+        // A 16:9 DVD frame has wide pixels: a 16:9 picture fills it, a 4:3 one gets side bars.
+        Zoom{"WidePictureFillsAWideDvdFrame", 1, 1280, 720, {1, 1}, 720, 576, {720, 576, 0, 0}, {64, 45}},
+        Zoom{"StandardPictureInAWideDvdFrame", 1, 640, 480, {1, 1}, 720, 576, {540, 576, 90, 0}, {64, 45}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Graph descriptions ----------------------------------------------------------------------------
@@ -158,6 +164,41 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     "", "scale="}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Turned pictures -------------------------------------------------------------------------------
+
+TEST(DisplayRotation, ReadsTheTurnAPlayerWouldApply) {
+  const struct {
+    double clockwise;  // as av_display_rotation_set takes it
+    int turn;
+  } cases[] = {{0, 0}, {90, 90}, {-90, 270}, {180, 180}, {-180, 180}, {89.6, 90}, {-270, 90}, {450, 90}};
+  for (const auto& c : cases) {
+    int32_t matrix[9] = {};
+    av_display_rotation_set(matrix, c.clockwise);
+    EXPECT_EQ(DisplayRotation(matrix), c.turn) << c.clockwise;
+  }
+  EXPECT_EQ(DisplayRotation(nullptr), 0);
+}
+
+TEST(PictureChain, AQuarterTurnSwapsThePicturesShapeBeforeTheZoom) {
+  PictureEdit edit = BaseEdit();
+  edit.rotation = 90;
+  edit.zoomMode = 1;
+  edit.outWidth = 240;
+  edit.outHeight = 320;
+  const std::string chain = PictureChain(edit);
+  EXPECT_NE(chain.find("transpose=clock"), std::string::npos) << chain;
+  // Turned, the 320x240 picture is 240x320 and fills the frame without bars.
+  EXPECT_EQ(chain.find("pad="), std::string::npos) << chain;
+  FilterGraph graph;
+  std::string error;
+  ASSERT_TRUE(graph.Build(
+      chain, {{"vin", "buffer", "video_size=320x240:pix_fmt=0:time_base=1/1000:pixel_aspect=1/1"}}, true,
+      "vout", error))
+      << error;
+  EXPECT_EQ(av_buffersink_get_w(graph.Sink()), 240);
+  EXPECT_EQ(av_buffersink_get_h(graph.Sink()), 320);
+}
 
 TEST(PictureChain, BlackPictureForAPartWithoutVideo) {
   PictureEdit edit = BaseEdit();

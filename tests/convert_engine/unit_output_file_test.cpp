@@ -139,6 +139,16 @@ TEST(TempOutput, TwoJobsForOneFolderGetTheirOwnFiles) {
   EXPECT_NE(first.TempPath(), second.TempPath());
 }
 
+TEST(TempOutput, AnOutputNameAtTheLengthLimitStillGetsATemporaryFile) {
+  TempFolder dir("kv-tempout");
+  const std::string out = dir.File(std::string(251, 'n') + ".mp4");
+  ffengine::TempOutput temp(out);
+  ASSERT_TRUE(temp.Ok());
+  Write(temp.TempPath(), "newer");
+  ASSERT_TRUE(temp.Commit());
+  EXPECT_EQ(Read(out), "newer");
+}
+
 TEST(TempOutput, RefusesAFolderThatCannotBeWritten) {
   TempFolder dir("kv-tempout");
   Write(dir.File("plain-file"), "x");
