@@ -10,9 +10,10 @@
 #include "app/helpfunction.h"
 
 WallClock SystemWallClock() {
+  // Only differences are shown, so a clock nobody can set is the one to count them with.
   return [] {
     return static_cast<int64_t>(
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
             .count());
   };
 }
@@ -94,7 +95,8 @@ ProgressView ProgressState::Compute(int32_t p, bool atEnd) {
   view.overallPercent = total > 0 ? Percent(done, total) : (atEnd ? 100 : 0);
 
   if (p != 0 && running_ && done > 0) {
-    const int64_t elapsed = clock_() - startTime_;
+    // A clock set back since the start would give negative times.
+    const int64_t elapsed = std::max<int64_t>(clock_() - startTime_, 0);
     // Past the end of the batch nothing remains; the engine may report a position beyond a job's
     // length.
     const int64_t left = std::max<int64_t>(total - done, 0);

@@ -9,7 +9,8 @@
 // The arithmetic of the progress window, apart from any window: the job list, the completed total,
 // the current job, and the elapsed and remaining times with the paused time taken out. UI thread only.
 
-// Whole seconds of wall-clock time; windows take the system clock, tests a clock they move by hand.
+// Whole seconds of passing time; windows take the system's steady clock, which nobody can set back,
+// tests a clock they move by hand.
 using WallClock = std::function<int64_t()>;
 WallClock SystemWallClock();
 

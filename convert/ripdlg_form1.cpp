@@ -381,6 +381,8 @@ void TRipDlg_Form1::Finish(int32_t status) {
 
   const bool finished = status == kConvertFinished;
   if (finished && cbShutDown->isChecked()) {
+    // A power-off that takes effect never reaches the close, where the log is written otherwise.
+    WriteLog();
     if (app != nullptr) {
       QWidget* owner = app->MainForm() != nullptr ? app->MainForm() : this;
       TAutoShutDown_Form1 countdown(owner, app->GetShutdown());

@@ -3,7 +3,10 @@
 #include "tasks/mui_item_info.h"
 #include "tasks/task_tree.h"
 
-ActionFacts ReadActionFacts(const TaskTree& tree) {
+namespace {
+
+// Everything but the check answers: a few steps from the focused node.
+ActionFacts ReadNodeFacts(const TaskTree& tree) {
   ActionFacts facts;
   if (const TaskNode* focused = tree.FocusedNode(); focused != nullptr) {
     facts.nodeFocused = true;
@@ -15,16 +18,53 @@ ActionFacts ReadActionFacts(const TaskTree& tree) {
       facts.focusedHasVideo = item->input.media.videoCount != 0;
     }
   }
+  facts.hasItems = tree.Root()->ChildCount() > 0;
+  facts.multiSelected = tree.SelectedCount() > 1;
+  return facts;
+}
+
+void ReadCheckFacts(const TaskTree& tree, ActionFacts& facts) {
   const TaskNode* root = tree.Root();
   const int count = root->ChildCount();
-  facts.hasItems = count > 0;
-  facts.multiSelected = tree.SelectedCount() > 1;
   for (int i = 0; i < count && !(facts.someNotChecked && facts.someNotUnchecked); ++i) {
     // Pressed and mixed states are neither checked nor unchecked.
     const CheckState state = root->ChildAt(i)->GetCheckState();
     facts.someNotChecked = facts.someNotChecked || state != CheckState::CheckedNormal;
     facts.someNotUnchecked = facts.someNotUnchecked || state != CheckState::UncheckedNormal;
   }
+}
+
+}  // namespace
+
+ActionFacts ReadActionFacts(const TaskTree& tree) {
+  ActionFacts facts = ReadNodeFacts(tree);
+  ReadCheckFacts(tree, facts);
+  return facts;
+}
+
+ActionFactsReader::ActionFactsReader(TaskTree& tree) : tree_(&tree) {
+  tree.AddObserver(this);
+}
+
+ActionFactsReader::~ActionFactsReader() {
+  if (tree_ != nullptr) {
+    tree_->RemoveObserver(this);
+  }
+}
+
+ActionFacts ActionFactsReader::Read() {
+  if (tree_ == nullptr) {
+    return {};
+  }
+  ActionFacts facts = ReadNodeFacts(*tree_);
+  if (!checksKnown_) {
+    ReadCheckFacts(*tree_, facts);
+    someNotChecked_ = facts.someNotChecked;
+    someNotUnchecked_ = facts.someNotUnchecked;
+    checksKnown_ = true;
+  }
+  facts.someNotChecked = someNotChecked_;
+  facts.someNotUnchecked = someNotUnchecked_;
   return facts;
 }
 

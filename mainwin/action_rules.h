@@ -1,6 +1,6 @@
 #pragma once
 
-class TaskTree;
+#include "tasks/task_tree.h"
 
 // When each main-window action is enabled, decided from the bound task tree alone (no toolkit), so the
 // idle re-evaluation stays cheap and the rules can be checked without a window.
@@ -35,3 +35,31 @@ struct ActionFacts {
 // Walks the top-level nodes only until both check answers are known.
 ActionFacts ReadActionFacts(const TaskTree& tree);
 bool IsEnabled(ActionRule rule, const ActionFacts& facts);
+
+// ReadActionFacts for the idle update, which runs on every turn of the message loop: the check answers
+// need a walk of the whole list when every item is checked, so they are kept until the tree changes.
+// The tree must outlive the reader or be destroyed first.
+class ActionFactsReader : private TaskTreeObserver {
+ public:
+  explicit ActionFactsReader(TaskTree& tree);
+  ~ActionFactsReader();
+  ActionFactsReader(const ActionFactsReader&) = delete;
+  ActionFactsReader& operator=(const ActionFactsReader&) = delete;
+
+  ActionFacts Read();
+
+ private:
+  void Changed() { checksKnown_ = false; }
+  void NodesAdded(TaskNode*, int, int) override { Changed(); }
+  void NodesRemoved(TaskNode*, int, int) override { Changed(); }
+  void NodeMoved(TaskNode*) override { Changed(); }
+  void Cleared() override { Changed(); }
+  void NodeChanged(TaskNode*) override { Changed(); }
+  void UpdateEnded() override { Changed(); }
+  void TreeDestroyed() override { tree_ = nullptr; }
+
+  TaskTree* tree_;
+  bool checksKnown_ = false;
+  bool someNotChecked_ = false;
+  bool someNotUnchecked_ = false;
+};

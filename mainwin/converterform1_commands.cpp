@@ -47,7 +47,9 @@ void TConverterForm1::ConnectActions() {
   on(a.ActApplyToAll, [this] { list_.ApplyProfileToAll(); });
   on(a.StartConvertAct, [this] { StartConvertActExecute(); });
   on(a.PreviewStop, [this] { PreviewStopExecute(); });
-  on(a.HelpContent, [] { ShellOpen(ContextField(&MuiContext::productFolder) + QStringLiteral("help.chm")); });
+  // The help the product folder ships, the same file the Preferences window's help button opens.
+  on(a.HelpContent,
+     [] { ShellOpen(ContextField(&MuiContext::productFolder) + QStringLiteral("help.html")); });
   on(a.HomePage, [] { ShellOpen(ContextField(&MuiContext::homePageLink)); });
   on(a.Support, [] { ShellOpen(ContextField(&MuiContext::supportLink)); });
   on(a.About, [this] { ShowAboutWindow(this); });

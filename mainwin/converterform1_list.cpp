@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/helpfunction.h"
@@ -139,7 +140,9 @@ void TConverterForm1::dropEvent(QDropEvent* event) {
     return;
   }
   event->acceptProposedAction();
-  DropLocalFiles(paths);
+  // Loaded once the drop is answered: the file manager waits for that answer, and the load lets
+  // window messages, further drags among them, run between files.
+  QTimer::singleShot(0, this, [this, paths] { DropLocalFiles(paths); });
 }
 
 void TConverterForm1::RemoveExecute() {

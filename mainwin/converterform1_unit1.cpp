@@ -84,6 +84,7 @@ TConverterForm1::TConverterForm1(QWidget* parent) : QWidget(parent) {
   };
   VstList->Tree().events.focusChanged = [this](TaskNode* node, int) { VstListFocusChanged(node); };
   Bind(*VstList, list_, kOutputColumn);
+  facts_ = std::make_unique<ActionFactsReader>(VstList->Tree());
   ConnectActions();
   // 4. Title, slider, welcome picture, edition.
   DressWindow();
@@ -310,7 +311,7 @@ void TConverterForm1::ResetSlider() {
 }
 
 void TConverterForm1::UpdateActions() {
-  const ActionFacts facts = ReadActionFacts(VstList->Tree());
+  const ActionFacts facts = facts_->Read();
   actions.Update(facts);
   // The profile boxes follow the Settings action: no profile can be chosen for a part or for nothing.
   const bool boxes = actions.Settings->isEnabled();

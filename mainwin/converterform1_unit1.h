@@ -155,4 +155,6 @@ class TConverterForm1 : public QWidget {
   QImage playPictures_[2];  // ImageListPlay: play, pause
   bool previewPlaying_ = false;
   bool shownOnce_ = false;
+  // The idle update's view of the list; it follows the list's tree, which outlives it.
+  std::unique_ptr<ActionFactsReader> facts_;
 };

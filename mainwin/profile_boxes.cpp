@@ -92,6 +92,10 @@ void ProfileBoxes::ProfileChosen() {
     return;
   }
   lastProfileId_ = profileIds_[row];
+  if (showingItem_) {
+    // Only the rows are being filled on the way to the item's own profile, which comes next.
+    return;
+  }
   const ProfileSetting* chosen = CurrentProfile();
   if (chosen != nullptr) {
     if (MuiItemInfo* focused = list_.FocusedItem(); focused != nullptr) {
@@ -126,14 +130,27 @@ void ProfileBoxes::Remember() {
     context->currentProfileGroup = choice.group;
     context->currentProfile = choice.profile;
   }
+  // Moving the focus through items of one profile chooses it again and again; the file already holds
+  // it, and each save is flushed to the disk.
+  if (written_ && written_->group == choice.group && written_->profile == choice.profile) {
+    return;
+  }
   // A missing file is created; a failed save costs only the memory of this choice.
-  WriteCurrentProfile(choice);
+  if (WriteCurrentProfile(choice)) {
+    written_ = choice;
+  } else {
+    written_.reset();
+  }
 }
 
 void ProfileBoxes::SyncProfileBoxes(int32_t group, int32_t profile) {
   if (const int row = groupIds_.indexOf(group); row >= 0) {
     groups_->setCurrentIndex(row);
+    // The group handler would give the focused item the remembered profile before its own one: with
+    // another extension that renames the item, and the name made unique would stick.
+    showingItem_ = true;
     GroupChosen();
+    showingItem_ = false;
   }
   const int row = profileIds_.indexOf(profile);
   profiles_->setCurrentIndex(row >= 0 ? row : (profiles_->count() > 0 ? 0 : -1));

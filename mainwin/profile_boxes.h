@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "settings/current_profile.h"
+
 class ConverterSettings;
 class QComboBox;
 class TVirtualStringTreeHelper;
@@ -54,4 +56,6 @@ class ProfileBoxes : public QObject {
   QList<int32_t> groupIds_;
   QList<int32_t> profileIds_;
   int32_t lastProfileId_ = -1;
+  bool showingItem_ = false;                     // SyncProfileBoxes is filling the boxes for the focused item
+  std::optional<CurrentProfileChoice> written_;  // what this window last saved to the file
 };

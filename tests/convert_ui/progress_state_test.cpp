@@ -170,6 +170,15 @@ TEST_F(ProgressStateTest, RemainingTimeIsNeverNegativeNorWrapped) {
   const ProgressView slow = longJob.Display(1.0);
   ASSERT_TRUE(slow.remaining);
   EXPECT_EQ(*slow.remaining, std::numeric_limits<int32_t>::max()) << "20000 * 299999 does not fit 32 bits";
+
+  // A clock set back while converting (by hand, or by the time service) gives no negative times.
+  ProgressState setBack = Make({100.0});
+  setBack.Started();
+  now_ -= 60;
+  const ProgressView behind = setBack.Display(10.0);
+  ASSERT_TRUE(behind.elapsed && behind.remaining);
+  EXPECT_EQ(*behind.elapsed, 0);
+  EXPECT_EQ(*behind.remaining, 0);
 }
 
 TEST_F(ProgressStateTest, JobsShorterThanASecondDivideByNothing) {

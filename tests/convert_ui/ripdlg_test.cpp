@@ -471,6 +471,33 @@ TEST_F(RipDlgTest, TheLogIsWrittenToLogsLogOnCloseExactlyAsCollected) {
       << "no temporary file is left behind";
 }
 
+// A countdown that ends in a power-off never reaches the window's close: the log must be on the disk
+// before the countdown starts, or the unattended conversion leaves the previous log behind.
+TEST_F(RipDlgTest, TheLogIsOnTheDiskBeforeTheShutdownCountdownStarts) {
+  const QString logPath = context_.productFolder + "logs.log";
+  WriteFile(logPath, "the log of an earlier conversion\n");
+  TRipDlg_Form1& form = Open({10.0});
+  Control<QCheckBox>("cbShutDown")->setChecked(true);
+  Show();
+  Tick({kConvertRunning, 1.0, 0, {"[mp4] opening\n"}, {}});
+  QByteArray onDiskDuringCountdown;
+  QTimer::singleShot(0, &form, [&] {
+    QFile log(logPath);
+    if (log.open(QIODevice::ReadOnly)) {
+      onDiskDuringCountdown = log.readAll();
+    }
+  });
+  CancelCountdownWhenShown(&form);
+  Tick({kConvertFinished, 0.0, 0, {"all done"}, {}});
+
+  EXPECT_TRUE(countdownSeen_);
+  EXPECT_EQ(onDiskDuringCountdown, "[mp4] opening\nall done");
+  ASSERT_TRUE(form.Closed());
+  QFile log(logPath);
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_EQ(log.readAll(), "[mp4] opening\nall done");
+}
+
 TEST_F(RipDlgTest, AnUnwritableLogFolderIsNotReported) {
   context_.productFolder = Root("no such folder/");
   TRipDlg_Form1& form = Open({10.0});

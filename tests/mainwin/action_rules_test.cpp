@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,6 +96,94 @@ TEST(ActionRulesTest, SiblingsAreThoseOfTheFocusedNodeAtItsOwnLevel) {
   facts = ReadActionFacts(tree);
   EXPECT_TRUE(facts.hasPrevSibling);
   EXPECT_FALSE(facts.hasNextSibling);
+}
+
+// The idle update's reader keeps the check answers between changes: every change of the tree that can
+// alter them must be seen, so after each step the reader answers as a fresh walk does.
+struct TreeStep {
+  std::string name;
+  std::function<void(TaskTree&)> change;
+};
+
+void PrintTo(const TreeStep& step, std::ostream* os) {
+  *os << step.name;
+}
+
+class FactsReaderTest : public ::testing::TestWithParam<TreeStep> {};
+
+TEST_P(FactsReaderTest, AnswersAsAFreshWalkAfterTheChange) {
+  TaskTree tree;
+  TaskNode* first = AddItem(tree);
+  AddItem(tree);
+  // A box of a lower level: it counts only once it is moved to the top.
+  tree.AddChild(first, std::make_unique<MuiItemInfo>(), CheckType::CheckBox, CheckState::UncheckedNormal);
+  ActionFactsReader reader(tree);
+  // Known before the change, so a reader that misses the change answers from the old tree.
+  ActionFacts before = reader.Read();
+  ASSERT_FALSE(before.someNotChecked);
+  ASSERT_TRUE(before.someNotUnchecked);
+
+  GetParam().change(tree);
+  const ActionFacts fresh = ReadActionFacts(tree);
+  const ActionFacts kept = reader.Read();
+  EXPECT_EQ(kept.someNotChecked, fresh.someNotChecked);
+  EXPECT_EQ(kept.someNotUnchecked, fresh.someNotUnchecked);
+  EXPECT_EQ(kept.hasItems, fresh.hasItems);
+  EXPECT_EQ(kept.nodeFocused, fresh.nodeFocused);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, FactsReaderTest,
+    ::testing::Values(
+        TreeStep{"AddUnchecked", [](TaskTree& t) { AddItem(t, CheckState::UncheckedNormal); }},
+        TreeStep{"Uncheck", [](TaskTree& t) { t.SetCheckState(t.GetFirst(), CheckState::UncheckedNormal); }},
+        TreeStep{"UncheckAllInOneUpdate",
+                 [](TaskTree& t) {
+                   t.BeginUpdate();
+                   for (TaskNode* n = t.GetFirst(); n != nullptr; n = t.GetNext(n)) {
+                     t.SetCheckState(n, CheckState::UncheckedNormal);
+                   }
+                   t.EndUpdate();
+                 }},
+        TreeStep{"Press", [](TaskTree& t) { t.SetCheckPressed(t.GetFirst(), true); }},
+        TreeStep{"Delete", [](TaskTree& t) { t.DeleteNode(t.GetFirst()); }},
+        TreeStep{"DeleteAll",
+                 [](TaskTree& t) {
+                   t.DeleteNodes({t.GetFirst(), t.GetLastTopLevel()});
+                 }},
+        TreeStep{"Clear", [](TaskTree& t) { t.Clear(); }},
+        TreeStep{"MoveAnUncheckedChildToTheTop",
+                 [](TaskTree& t) {
+                   t.MoveTo(t.GetFirst()->FirstChild(), t.GetLastTopLevel(), AttachMode::InsertAfter);
+                 }},
+        TreeStep{"Focus", [](TaskTree& t) { t.SetFocusedNode(t.GetLastTopLevel()); }}),
+    [](const auto& info) { return info.param.name; });
+
+// The idle update runs on every turn of the message loop; with a long list whose items are all checked
+// a walk reaches the end of the list every time. Nothing changing, the reader must not walk again.
+TEST(FactsReaderCostTest, RepeatedReadsOfAnUnchangedLongListCostLessThanAFewWalks) {
+  TaskTree tree;
+  for (int i = 0; i < 100000; ++i) {
+    AddItem(tree);
+  }
+  using Clock = std::chrono::steady_clock;
+  Clock::duration walk = Clock::duration::max();
+  for (int round = 0; round < 5; ++round) {
+    const auto start = Clock::now();
+    ASSERT_FALSE(ReadActionFacts(tree).someNotChecked);
+    walk = std::min(walk, Clock::now() - start);
+  }
+  ActionFactsReader reader(tree);
+  // The best of a few rounds, so that a busy machine taking the processor away once does not count.
+  Clock::duration reads = Clock::duration::max();
+  for (int round = 0; round < 5; ++round) {
+    const auto start = Clock::now();
+    for (int i = 0; i < 1000; ++i) {
+      ASSERT_FALSE(reader.Read().someNotChecked);
+    }
+    reads = std::min(reads, Clock::now() - start);
+  }
+  EXPECT_LT(reads, 20 * walk) << "1000 idle updates must not walk the list 1000 times";
 }
 
 }  // namespace

@@ -249,6 +249,9 @@ TEST_F(ListActionsTest, DroppedLocalFilesAndFoldersAreLoaded) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&form, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(FakeFfPreview::probes, 0) << "the drop is answered before the files are probed";
+    Idle();
     ASSERT_EQ(Tree(form).TopLevelCount(), 2);
     EXPECT_EQ(TopLevel(form)[0]->Item()->outputName(), "dropped.mp4");
     EXPECT_EQ(TopLevel(form)[1]->Item()->outputName(), "inner.mp4");
@@ -273,6 +276,7 @@ TEST_F(ListActionsTest, FilesDroppedOnTheListReachTheWindow) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(viewport, &drop);
+    Idle();
     ASSERT_EQ(Tree(form).TopLevelCount(), 2);
     EXPECT_EQ(TopLevel(form)[1]->Item()->outputName(), "second.mp4");
   }));
@@ -321,6 +325,7 @@ TEST_F(ListActionsTest, AnEmptyCatalogueRefusesToAddFilesWithAMessage) {
     QCoreApplication::sendEvent(&form, &enter);
     QDropEvent drop(form.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&form, &drop);
+    Idle();
     EXPECT_EQ(dialogs_.shown.size(), 2u);
 
     dialogs_.folders.push_back(media_.path());

@@ -268,8 +268,10 @@ TEST_F(MainWindowStartTest, DesktopCommandsGoThroughTheShell) {
     form.actions.HomePage->trigger();
     form.actions.Support->trigger();
     EXPECT_EQ(shell_.opened, std::vector<QString>({context->moduleFolder + "Tolvermax Fetchwell Pro",
-                                                   context->productFolder + "help.chm", context->homePageLink,
-                                                   context->supportLink}));
+                                                   context->productFolder + "help.html",
+                                                   context->homePageLink, context->supportLink}));
+    // The help file opened is one the product ships.
+    EXPECT_TRUE(QFileInfo::exists(QString::fromUtf8(std::getenv("KV_SOURCE_DIR")) + "/data/help.html"));
     EXPECT_FALSE(context->homePageLink.isEmpty());
   }));
 }

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QFile>
 
 #include "settings/current_profile.h"
@@ -86,6 +88,57 @@ TEST_F(ProfileBoxesTest, TheFocusedItemsProfileIsShownAndRefreshedOnFocus) {
     EXPECT_EQ(form.CmbProfile->currentText(), "MP3 Audio");
     EXPECT_EQ(top[0]->Item()->profile.AudioBitRate, 0);
   }));
+}
+
+// Showing an item's profile must not hand it the remembered profile on the way: with another
+// extension that would rename it, and the name made unique against the others would stick.
+TEST_F(ProfileBoxesTest, FocusingAnItemLeavesItsOutputNameAlone) {
+  const QString first = Video("a.mov");
+  const QString second = Video("other/a.wmv");
+  EXPECT_TRUE(Run([&](TConverterForm1& form) {
+    AddThroughDialog(form, {first});
+    ASSERT_EQ(form.CmbProfile->currentText(), "MP4 Video");
+    const ProfileSetting* avi = form.Catalogue().FindProfile(13);
+    ASSERT_NE(avi, nullptr);
+    ASSERT_EQ(form.TaskList().LoadFile(second, *avi, 1), 0);
+    const std::vector<TaskNode*> top = TopLevel(form);
+    ASSERT_EQ(top[0]->Item()->outputName(), "a.mp4");
+    ASSERT_EQ(top[1]->Item()->outputName(), "a.avi");
+
+    for (int round = 0; round < 2; ++round) {
+      for (size_t i = 0; i < top.size(); ++i) {
+        FocusOnly(form, {top[i]});
+        EXPECT_EQ(top[0]->Item()->outputName(), "a.mp4") << "round " << round << ", focus " << i;
+        EXPECT_EQ(top[1]->Item()->outputName(), "a.avi") << "round " << round << ", focus " << i;
+        EXPECT_EQ(form.CmbProfile->currentText(), i == 0 ? "MP4 Video" : "AVI Video");
+      }
+    }
+    EXPECT_EQ(top[1]->Item()->profile.ProfileId, 13);
+  }));
+}
+
+// Each save of the remembered choice is flushed to the disk: moving the focus through items of the
+// profile already remembered must not save it again every time.
+TEST_F(ProfileBoxesTest, TheRememberedChoiceIsSavedOnlyWhenItChanges) {
+  const QStringList files = {Video("a.mp4"), Video("b.mp4"), Video("c.mp4")};
+  const QString remembered = UserDataFolder() + "/user_current_profile.xml";
+  // Every save replaces the file by a new one, which has an inode of its own.
+  const auto inode = [&remembered] {
+    struct stat info {};
+    return ::stat(QFile::encodeName(remembered).constData(), &info) == 0 ? info.st_ino : ino_t{0};
+  };
+  EXPECT_TRUE(Run([&](TConverterForm1& form) {
+    AddThroughDialog(form, files);
+    const ino_t saved = inode();
+    ASSERT_NE(saved, ino_t{0});
+    for (TaskNode* node : TopLevel(form)) {
+      FocusOnly(form, {node});
+      EXPECT_EQ(inode(), saved);
+    }
+    Choose(form.CmbProfile, "AVI Video");
+    EXPECT_NE(inode(), saved) << "a new choice is saved";
+  }));
+  EXPECT_TRUE(Run([&](TConverterForm1& form) { EXPECT_EQ(form.CmbProfile->currentText(), "AVI Video"); }));
 }
 
 TEST_F(ProfileBoxesTest, TheChoiceIsRememberedForTheNextStart) {

@@ -1,6 +1,6 @@
 // Saves a picture of the main window with two items, as the run entry builds it offscreen:
-//   KV_MAINWIN_SCREENSHOT=/tmp/mainwin.png KV_BIN_DIR=... KV_SOURCE_DIR=... QT_QPA_PLATFORM=offscreen \
-//     mainwin_screenshot
+//   KV_MAINWIN_SCREENSHOT=/tmp/mainwin.png KV_BIN_DIR=... KV_SOURCE_DIR=... QT_QPA_PLATFORM=offscreen
+//   mainwin_screenshot
 // Not a test: it checks nothing and is not registered with CTest.
 #include "tests/mainwin/main_window_test_support.h"
 
