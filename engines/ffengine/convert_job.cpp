@@ -28,6 +28,11 @@ JobOutcome RunJob(const JobSpec& job, JobHost& host) {
     host.Log("the job names no output or no input");
     return JobOutcome::kFailed;
   }
+  if (!IsReplaceable(outputPath)) {
+    host.Log("the output \"" + outputPath +
+             "\" cannot take a file (a folder, a device or a path that cannot be reached): not converted");
+    return JobOutcome::kFailed;
+  }
   for (const JobInput& input : job.inputs) {
     const std::string inputPath(FieldText(input.input.path));
     if (IsSameFile(inputPath, outputPath) ||

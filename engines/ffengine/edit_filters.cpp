@@ -142,8 +142,8 @@ std::string PictureChain(const PictureEdit& edit) {
   int pictureWidth = edit.sourceWidth;
   int pictureHeight = edit.sourceHeight;
   const bool cropInside = edit.cropWidth > 0 && edit.cropHeight > 0 && edit.cropX >= 0 && edit.cropY >= 0 &&
-                          edit.cropX + edit.cropWidth <= edit.sourceWidth &&
-                          edit.cropY + edit.cropHeight <= edit.sourceHeight;
+                          int64_t{edit.cropX} + edit.cropWidth <= edit.sourceWidth &&
+                          int64_t{edit.cropY} + edit.cropHeight <= edit.sourceHeight;
   if (cropInside && (edit.cropWidth != edit.sourceWidth || edit.cropHeight != edit.sourceHeight)) {
     chain += Format(",crop=%d:%d:%d:%d:exact=1", edit.cropWidth, edit.cropHeight, edit.cropX, edit.cropY);
     pictureWidth = edit.cropWidth;

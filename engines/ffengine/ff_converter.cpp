@@ -131,11 +131,14 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
       // Stopped only once the worker has cleaned up, so no temporary file outlives the status.
       status = !worker_.joinable() || status != kConvertRunning ? kConvertStopped : kConvertRunning;
     }
+    // The index before the position, the reverse of the order the worker stores them in (see RunBatch).
+    const int32_t index = jobIndex_.load();
+    const double seconds = position_.load();
     if (position != nullptr) {
-      *position = position_.load();
+      *position = seconds;
     }
     if (jobIndex != nullptr) {
-      *jobIndex = jobIndex_.load();
+      *jobIndex = index;
     }
     DeliverEvents();
     return status;
@@ -238,8 +241,10 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
   void RunBatch() {
     try {
       for (size_t i = 0; i < jobs_.size() && !stop_; ++i) {
-        jobIndex_ = static_cast<int32_t>(i);
+        // The position is cleared before the index moves on, and GetProgress reads them the other way
+        // round: a poll never pairs the new index with the position the job before it reached.
         position_ = 0;
+        jobIndex_ = static_cast<int32_t>(i);
         const ffengine::JobSpec& job = jobs_[i];
         Log("job " + std::to_string(i + 1) + ": \"" + std::string(FieldText(job.output.outputFile)) + "\"");
         ffengine::JobOutcome outcome = ffengine::JobOutcome::kFailed;

@@ -19,6 +19,14 @@ bool IsSameFile(const std::string& a, const std::string& b) {
   return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+bool IsReplaceable(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) {
+    return errno == ENOENT;
+  }
+  return S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
+}
+
 TempOutput::TempOutput(std::string outputPath) : outputPath_(std::move(outputPath)) {
   if (outputPath_.empty() || outputPath_.back() == '/') {
     return;
@@ -57,7 +65,15 @@ bool TempOutput::Commit() {
   if (tempPath_.empty() || committed_) {
     return committed_;
   }
-  if (::rename(tempPath_.c_str(), outputPath_.c_str()) != 0) {
+  // The data reaches the disk before the name does: a power cut after the rename must not leave an
+  // empty file where the user's older output was.
+  const int fd = ::open(tempPath_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  if (!synced || ::rename(tempPath_.c_str(), outputPath_.c_str()) != 0) {
     return false;
   }
   committed_ = true;

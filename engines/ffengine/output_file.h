@@ -11,6 +11,11 @@ namespace ffengine {
 // symbolic link, a hard link or "dir/../file" all count. False when either does not exist.
 bool IsSameFile(const std::string& a, const std::string& b);
 
+// True when the finished file may take `path`: nothing is there yet, or a file or a symbolic link
+// (the link itself is replaced, never what it points at). A folder, device, pipe or socket is not
+// replaced by a finished job.
+bool IsReplaceable(const std::string& path);
+
 class TempOutput {
  public:
   // Creates an empty, uniquely named file in the folder of `outputPath`; Ok() tells whether it could.

@@ -46,8 +46,8 @@ std::string Text(const char (&field)[N]) {
 // The kept rectangle's size; the whole frame when the rectangle does not fit.
 void CroppedSize(const CIInput& input, int sourceWidth, int sourceHeight, int& width, int& height) {
   const bool inside = input.cropWidth > 0 && input.cropHeight > 0 && input.cropX >= 0 && input.cropY >= 0 &&
-                      input.cropX + input.cropWidth <= sourceWidth &&
-                      input.cropY + input.cropHeight <= sourceHeight;
+                      int64_t{input.cropX} + input.cropWidth <= sourceWidth &&
+                      int64_t{input.cropY} + input.cropHeight <= sourceHeight;
   width = inside ? input.cropWidth : sourceWidth;
   height = inside ? input.cropHeight : sourceHeight;
 }
@@ -85,8 +85,16 @@ bool MakePlan(const CIOutput& output, const std::vector<PlannedInput>& inputs,
               const std::vector<CIInput>& records, OutputPlan& plan, std::vector<std::string>& notes,
               std::string& error) {
   plan.muxer = Text(output.FormatName);
-  if (plan.muxer.empty() || av_guess_format(plan.muxer.c_str(), nullptr, nullptr) == nullptr) {
+  const AVOutputFormat* muxer =
+      plan.muxer.empty() ? nullptr : av_guess_format(plan.muxer.c_str(), nullptr, nullptr);
+  if (muxer == nullptr) {
     error = "unknown container \"" + plan.muxer + "\"";
+    return false;
+  }
+  // Such a muxer opens files of its own (segments, numbered pictures, a list of outputs) past the
+  // temporary file, or writes nothing at all: its work could neither be undone nor replace the output.
+  if ((muxer->flags & AVFMT_NOFILE) != 0) {
+    error = "the container \"" + plan.muxer + "\" does not write one file";
     return false;
   }
   plan.extra = ParseExtraParam(FieldText(output.ExtraParam));

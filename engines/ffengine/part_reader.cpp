@@ -15,6 +15,8 @@ extern "C" {
 #include <libavfilter/buffersrc.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/pixdesc.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
 }
 
 namespace ffengine {
@@ -60,6 +62,14 @@ CodecContextPtr OpenDecoder(AVFormatContext* context, AVStream* stream) {
   return decoder;
 }
 
+struct SwsFree {
+  void operator()(SwsContext* context) const { sws_freeContext(context); }
+};
+
+struct SwrFree {
+  void operator()(SwrContext* context) const { swr_free(&context); }
+};
+
 // One decoded stream of the part, from its decoder to its graph's sink.
 struct Lane {
   bool video = false;
@@ -72,7 +82,75 @@ struct Lane {
   bool ended = false;            // the sink delivered its last frame
   int64_t decoded = 0;           // frames decoded
   int64_t end = AV_NOPTS_VALUE;  // where the last fed frame ends, in the stream's time base
+  // Video: the frame size and format the graph was built for. The filters of a built graph keep the
+  // geometry they were configured with, so a stream that changes its size on the way (a recording
+  // across a broadcast's breaks) has its later frames brought back to it first.
+  int width = 0;
+  int height = 0;
+  int format = AV_PIX_FMT_NONE;
+  std::unique_ptr<SwsContext, SwsFree> fit;
+  // Sound: the same for a stream that changes its rate or channels (stereo to 5.1 and back).
+  std::unique_ptr<SwrContext, SwrFree> resample;
 };
+
+// `frame` at the lane's size and format, ready for its graph; null when it cannot be converted.
+FramePtr FitToLane(Lane& lane, const AVFrame* frame) {
+  lane.fit.reset(sws_getCachedContext(
+      lane.fit.release(), frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), lane.width,
+      lane.height, static_cast<AVPixelFormat>(lane.format), SWS_BICUBIC, nullptr, nullptr, nullptr));
+  FramePtr fitted(av_frame_alloc());
+  if (!lane.fit || !fitted) {
+    return nullptr;
+  }
+  fitted->width = lane.width;
+  fitted->height = lane.height;
+  fitted->format = lane.format;
+  if (av_frame_get_buffer(fitted.get(), 0) < 0 || av_frame_copy_props(fitted.get(), frame) < 0) {
+    return nullptr;
+  }
+  sws_scale(lane.fit.get(), frame->data, frame->linesize, 0, frame->height, fitted->data, fitted->linesize);
+  return fitted;
+}
+
+// True when `frame` has the sound format the lane's graph was built for.
+bool FitsLane(const AVFilterLink* link, const AVFrame* frame) {
+  const bool sameLayout = frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC
+                              ? frame->ch_layout.nb_channels == link->ch_layout.nb_channels
+                              : av_channel_layout_compare(&frame->ch_layout, &link->ch_layout) == 0;
+  return sameLayout && frame->sample_rate == link->sample_rate && frame->format == link->format;
+}
+
+// `frame` in the sound format of `link`; null when it cannot be converted.
+FramePtr FitSoundToLane(Lane& lane, const AVFrame* frame, const AVFilterLink* link) {
+  FramePtr source(av_frame_clone(frame));
+  FramePtr fitted(av_frame_alloc());
+  if (!source || !fitted || av_channel_layout_copy(&fitted->ch_layout, &link->ch_layout) < 0) {
+    return nullptr;
+  }
+  if (source->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+    const int channels = source->ch_layout.nb_channels;
+    av_channel_layout_uninit(&source->ch_layout);
+    av_channel_layout_default(&source->ch_layout, channels);
+  }
+  fitted->sample_rate = link->sample_rate;
+  fitted->format = link->format;
+  if (!lane.resample) {
+    lane.resample.reset(swr_alloc());
+    if (!lane.resample) {
+      return nullptr;
+    }
+  }
+  int converted = swr_convert_frame(lane.resample.get(), fitted.get(), source.get());
+  if (converted == AVERROR_INPUT_CHANGED || converted == AVERROR_OUTPUT_CHANGED) {
+    swr_close(lane.resample.get());
+    converted = swr_convert_frame(lane.resample.get(), fitted.get(), source.get());
+  }
+  if (converted < 0) {
+    return nullptr;
+  }
+  fitted->pts = frame->pts;
+  return fitted;
+}
 
 }  // namespace
 
@@ -189,6 +267,9 @@ JobOutcome PartReader::Run(const JobInput& spec, PlannedInput& input, double par
                                    ? first->sample_aspect_ratio
                                    : lane.stream->codecpar->sample_aspect_ratio;
         picture.rotation = StreamRotation(lane.stream);
+        lane.width = first->width;
+        lane.height = first->height;
+        lane.format = first->format;
         picture.sourceWidth = first->width;
         picture.sourceHeight = first->height;
         picture.sourceSar = sar.num > 0 && sar.den > 0 ? sar : AVRational{1, 1};
@@ -356,6 +437,19 @@ JobOutcome PartReader::Run(const JobInput& spec, PlannedInput& input, double par
     if (!lane.graph.Built() && !build(lane, frame)) {
       return false;
     }
+    FramePtr fitted;
+    if (lane.video && lane.width > 0 &&
+        (frame->width != lane.width || frame->height != lane.height || frame->format != lane.format)) {
+      fitted = FitToLane(lane, frame);
+      if (!fitted) {
+        return true;  // a damaged frame costs itself only
+      }
+    } else if (!lane.video && !FitsLane(lane.graph.SourceAt(0)->outputs[0], frame)) {
+      fitted = FitSoundToLane(lane, frame, lane.graph.SourceAt(0)->outputs[0]);
+      if (!fitted) {
+        return true;
+      }
+    }
     if (lane.video && picture.subtitlePictures && frame->pts != AV_NOPTS_VALUE) {
       // One subtitle picture with every frame, so the overlay never waits for the next subtitle.
       FramePtr shown(av_frame_clone(subtitles->PictureAt(frame->pts * av_q2d(lane.stream->time_base))));
@@ -366,7 +460,7 @@ JobOutcome PartReader::Run(const JobInput& spec, PlannedInput& input, double par
         }
       }
     }
-    const int added = av_buffersrc_add_frame_flags(lane.graph.SourceAt(0), frame, 0);
+    const int added = av_buffersrc_add_frame_flags(lane.graph.SourceAt(0), fitted ? fitted.get() : frame, 0);
     if (added == AVERROR_EOF) {
       lane.closed = true;
       return pull(lane);

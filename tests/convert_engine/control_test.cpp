@@ -320,6 +320,71 @@ INSTANTIATE_TEST_SUITE_P(
                            }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// ---- Containers that do not write one file ---------------------------------------------------------
+
+class ContainerWithoutOneFile : public testing::TestWithParam<const char*> {};
+
+// A profile naming such a muxer would make the job write segments or numbered pictures beside the
+// temporary file, or nothing at all: an empty "output" must not replace the user's file either.
+TEST_P(ContainerWithoutOneFile, FailsLeavingTheFolderAndTheOlderFileAsTheyWere) {
+  ASSERT_FALSE(fixtures::Quadrants().empty());
+  TempFolder target("kv-muxer");
+  const std::string out = target.File("movie.mkv");
+  const std::string older = "an older file the user kept at this path";
+  WriteAll(out, older);
+  OutputPlan plan = SmallMkv();
+  plan.format = GetParam();
+  const auto converted = engine_harness::Convert(engine_harness::InputFor(fixtures::Quadrants()), plan, out);
+  EXPECT_FALSE(converted.succeeded);
+  EXPECT_NE(converted.log.find(GetParam()), std::string::npos) << converted.log;
+  EXPECT_EQ(Names(target.path()), std::set<std::string>{"movie.mkv"});
+  EXPECT_EQ(ReadAll(out), older);
+}
+
+INSTANTIATE_TEST_SUITE_P(Muxers, ContainerWithoutOneFile,
+                         testing::Values("null", "hls", "segment", "image2", "tee"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// ---- Something other than a file at the output path ------------------------------------------------
+
+struct Occupied {
+  const char* name;
+  void (*make)(const std::string& path);
+  fs::file_type type;
+};
+
+void PrintTo(const Occupied& occupied, std::ostream* os) {
+  *os << occupied.name;
+}
+
+class OutputPathOccupied : public testing::TestWithParam<Occupied> {};
+
+TEST_P(OutputPathOccupied, FailsLeavingWhatIsThere) {
+  ASSERT_FALSE(fixtures::Quadrants().empty());
+  TempFolder target("kv-occupied");
+  const std::string out = target.File("movie.mkv");
+  GetParam().make(out);
+  ASSERT_EQ(fs::symlink_status(out).type(), GetParam().type);
+  const auto converted =
+      engine_harness::Convert(engine_harness::InputFor(fixtures::Quadrants()), SmallMkv(), out);
+  EXPECT_FALSE(converted.succeeded);
+  EXPECT_NE(converted.log.find("cannot take a file"), std::string::npos) << converted.log;
+  EXPECT_EQ(fs::symlink_status(out).type(), GetParam().type) << "the output path was replaced";
+  EXPECT_EQ(Names(target.path()), std::set<std::string>{"movie.mkv"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Occupants, OutputPathOccupied,
+    testing::Values(Occupied{"Folder",
+                             [](const std::string& path) {
+                               fs::create_directory(path);
+                               WriteAll(path + "/kept", "kept");
+                             },
+                             fs::file_type::directory},
+                    Occupied{"Pipe", [](const std::string& path) { ::mkfifo(path.c_str(), 0600); },
+                             fs::file_type::fifo}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---- Output equal to input -------------------------------------------------------------------------
 
 struct SameFile {

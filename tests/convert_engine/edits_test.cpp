@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <numeric>
 #include <ostream>
 
@@ -245,8 +246,93 @@ INSTANTIATE_TEST_SUITE_P(Crops, CroppedClip,
                                          Crop{"BottomRightQuadrant", {160, 120, 160, 120}, {2, 2, 2, 2}},
                                          Crop{"LeftHalf", {0, 0, 160, 240}, {0, 0, 3, 3}},
                                          Crop{"TopHalf", {0, 0, 320, 120}, {0, 1, 1, 0}},
-                                         Crop{"Whole", {0, 0, 320, 240}, {0, 1, 2, 3}}),
+                                         Crop{"Whole", {0, 0, 320, 240}, {0, 1, 2, 3}},
+                                         // A damaged record whose edges lie past the largest number.
+                                         Crop{"BeyondTheLargestNumberKeepsAll",
+                                              {INT32_MAX, INT32_MAX - 50, 100, 100},
+                                              {0, 1, 2, 3}}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// ---- A source whose frame size changes ----------------------------------------------------------
+
+// A recording across a broadcast's breaks: one second at 320x240 with stereo sound at 48 kHz, then one
+// at 160x120 with mono sound at 44.1 kHz, joined as bytes as a recorder writes them.
+std::string SizeChangingSource(const std::string& path) {
+  fixtures::ClipPlan first = fixtures::QuadrantPlan();
+  first.format = "mpegts";
+  first.seconds = 1.0;
+  fixtures::ClipPlan second = first;
+  second.width = 160;
+  second.height = 120;
+  second.startSeconds = 1.0;
+  second.channels = 1;
+  second.sampleRate = 44100;
+  const std::string& a = engine_harness::Fixture("size_first.ts", first);
+  const std::string& b = engine_harness::Fixture("size_second.ts", second);
+  if (a.empty() || b.empty()) {
+    return {};
+  }
+  std::ofstream joined(path, std::ios::binary);
+  joined << std::ifstream(a, std::ios::binary).rdbuf() << std::ifstream(b, std::ios::binary).rdbuf();
+  return joined ? path : std::string();
+}
+
+struct SizeChange {
+  const char* name;
+  Rect crop;  // source pixels of the first size
+  int zoomMode;
+  int width;  // output frame; 0 keeps the source's
+  int height;
+  int shows[4];  // the source quadrant that fills each output quadrant, clockwise from the top left
+};
+
+void PrintTo(const SizeChange& change, std::ostream* os) {
+  *os << change.name;
+}
+
+class SizeChangingClip : public Converting, public testing::WithParamInterface<SizeChange> {};
+
+TEST_P(SizeChangingClip, ConvertsBothSizesAndBothSoundsIntoTheOutputFormat) {
+  const SizeChange& change = GetParam();
+  const std::string source = SizeChangingSource(Out("changing.ts"));
+  ASSERT_FALSE(source.empty());
+  CIInput input = engine_harness::InputFor(source);
+  ASSERT_EQ(input.media.width, 320);
+  input.cropX = change.crop.x;
+  input.cropY = change.crop.y;
+  input.cropWidth = change.crop.width;
+  input.cropHeight = change.crop.height;
+  input.zoomMode = change.zoomMode;
+  const std::string out = Out("changing.mp4");
+  const auto converted = engine_harness::Convert(input, Mp4(change.width, change.height), out);
+  ASSERT_TRUE(converted.succeeded) << converted.log;
+
+  const auto pictures = output_probe::DecodePictures(out);
+  EXPECT_NEAR(pictures.size() * kFrame, 2.0, 2 * kFrame + 1e-6);
+  ASSERT_FALSE(pictures.empty());
+  // The last picture comes from the second size, brought to the first one before the edits.
+  const Picture& picture = pictures.back();
+  ASSERT_EQ(picture.width, 320);
+  ASSERT_EQ(picture.height, 240);
+  const Rect quadrants[4] = {{40, 30, 80, 60}, {200, 30, 80, 60}, {200, 150, 80, 60}, {40, 150, 80, 60}};
+  const auto plan = fixtures::QuadrantPlan();
+  for (int q = 0; q < 4; ++q) {
+    const Mean mean = output_probe::MeanColour(picture, quadrants[q]);
+    EXPECT_LT(output_probe::Distance(mean, output_probe::MeanOf(plan.quadrants[change.shows[q]])), 25.0)
+        << "output quadrant " << q << " is " << mean.r << "," << mean.g << "," << mean.b;
+  }
+  // The tone goes on through the change of sound format.
+  const auto sound = output_probe::DecodeSound(out);
+  EXPECT_NEAR(sound.Seconds(), 2.0, 2 * kFrame);
+  EXPECT_GT(output_probe::Rms(sound, 1.2, 1.9), 0.1) << "the sound after the change is lost";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SizeChanges, SizeChangingClip,
+    testing::Values(SizeChange{"KeptSize", {0, 0, 320, 240}, 1, 0, 0, {0, 1, 2, 3}},
+                    SizeChange{"CroppedToAQuadrant", {0, 0, 160, 120}, 0, 320, 240, {0, 0, 0, 0}},
+                    SizeChange{"CroppedToTheRightHalf", {160, 0, 160, 240}, 0, 320, 240, {1, 1, 2, 2}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Zoom ------------------------------------------------------------------------------------------
 

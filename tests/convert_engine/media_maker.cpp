@@ -184,6 +184,7 @@ bool MakeClip(const std::string& path, const ClipPlan& plan, std::string* error)
     return Fail(error, "output context", status);
   }
   FormatPtr format(raw);
+  format->output_ts_offset = std::llround(plan.startSeconds * AV_TIME_BASE);
   const bool globalHeader = (format->oformat->flags & AVFMT_GLOBALHEADER) != 0;
 
   CodecPtr video;

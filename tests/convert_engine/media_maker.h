@@ -22,6 +22,8 @@ struct ClipPlan {
   int height = 240;
   int fps = 25;
   double seconds = 2.0;
+  // Where the clip's timestamps begin, so that clips written one after another can be joined as bytes.
+  double startSeconds = 0.0;
   bool video = true;
   // The frame's quadrants, clockwise from the top left.
   std::array<Rgb, 4> quadrants{Rgb{200, 40, 40}, Rgb{40, 200, 40}, Rgb{200, 200, 40}, Rgb{40, 40, 200}};

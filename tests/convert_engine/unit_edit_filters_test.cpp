@@ -135,6 +135,15 @@ INSTANTIATE_TEST_SUITE_P(
                       e.cropWidth = 100;
                     },
                     "", "crop="},
+        // A damaged record: the rectangle's right and bottom edges lie past the largest number.
+        PictureCase{"CropBeyondTheLargestNumberIsIgnored",
+                    [](PictureEdit& e) {
+                      e.cropX = INT32_MAX;
+                      e.cropY = INT32_MAX - 50;
+                      e.cropWidth = 100;
+                      e.cropHeight = 100;
+                    },
+                    "", "crop="},
         PictureCase{"KeepShapeAddsBars", [](PictureEdit& e) { e.zoomMode = 1; }, "pad=640:360:80:0", ""},
         PictureCase{"FullScreenHasNoBars", [](PictureEdit& e) { e.zoomMode = 0; }, "scale=640:360", "pad="},
         PictureCase{"Effects",

@@ -96,6 +96,76 @@ INSTANTIATE_TEST_SUITE_P(
                     Alias{"EmptyPath", [](const TempFolder&) { return std::string(); }, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// ---- What a finished file may replace --------------------------------------------------------------
+
+struct Occupant {
+  const char* name;
+  // Puts something at "dir/out.mp4", or nothing; returns that path.
+  std::string (*make)(const TempFolder& dir);
+  bool replaceable;
+};
+
+void PrintTo(const Occupant& occupant, std::ostream* os) {
+  *os << occupant.name;
+}
+
+class OutputOccupant : public testing::TestWithParam<Occupant> {};
+
+TEST_P(OutputOccupant, IsReplacedOnlyWhenItIsAFileOrALink) {
+  TempFolder dir("kv-occupant");
+  const std::string path = GetParam().make(dir);
+  EXPECT_EQ(ffengine::IsReplaceable(path), GetParam().replaceable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Occupants, OutputOccupant,
+    testing::Values(Occupant{"Nothing", [](const TempFolder& d) { return d.File("out.mp4"); }, true},
+                    Occupant{"File",
+                             [](const TempFolder& d) {
+                               Write(d.File("out.mp4"), "older");
+                               return d.File("out.mp4");
+                             },
+                             true},
+                    // The link is replaced, not the file or folder it names.
+                    Occupant{"LinkToAFolder",
+                             [](const TempFolder& d) {
+                               fs::create_directory(d.File("folder"));
+                               fs::create_directory_symlink(d.File("folder"), d.File("out.mp4"));
+                               return d.File("out.mp4");
+                             },
+                             true},
+                    Occupant{"DanglingLink",
+                             [](const TempFolder& d) {
+                               fs::create_symlink(d.File("nowhere.mp4"), d.File("out.mp4"));
+                               return d.File("out.mp4");
+                             },
+                             true},
+                    Occupant{"Folder",
+                             [](const TempFolder& d) {
+                               fs::create_directory(d.File("out.mp4"));
+                               return d.File("out.mp4");
+                             },
+                             false},
+                    Occupant{"FolderWithTrailingSlash",
+                             [](const TempFolder& d) {
+                               fs::create_directory(d.File("out.mp4"));
+                               return d.File("out.mp4") + "/";
+                             },
+                             false},
+                    Occupant{"Pipe",
+                             [](const TempFolder& d) {
+                               ::mkfifo(d.File("out.mp4").c_str(), 0600);
+                               return d.File("out.mp4");
+                             },
+                             false},
+                    Occupant{"BelowAFile",
+                             [](const TempFolder& d) {
+                               Write(d.File("plain"), "not a folder");
+                               return d.File("plain/out.mp4");
+                             },
+                             false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---- Temporary output ------------------------------------------------------------------------------
 
 TEST(TempOutput, IsMadeBesideTheOutputAndHidesTheOlderFileUntilCommit) {
