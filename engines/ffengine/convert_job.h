@@ -38,6 +38,12 @@ class JobHost {
   ~JobHost() = default;
 };
 
+// The interrupt callback of a job's format contexts: FFmpeg's blocking reads and writes give up once
+// a stop is asked for. `host` is the job's JobHost.
+inline int PollStop(void* host) {
+  return static_cast<JobHost*>(host)->StopRequested() ? 1 : 0;
+}
+
 enum class JobOutcome { kDone, kFailed, kStopped };
 
 // Converts one job into its output file. The output appears only when the job succeeds; a file that

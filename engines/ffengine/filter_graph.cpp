@@ -5,15 +5,11 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include "engines/ffengine/av_error.h"
+
 namespace ffengine {
 
 namespace {
-
-std::string ErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof(text));
-  return text;
-}
 
 struct InOutFree {
   AVFilterInOut* list = nullptr;

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string_view>
 
+#include "engines/ffengine/av_error.h"
 #include "engines/ffengine/output_plan.h"
 
 extern "C" {
@@ -13,20 +14,6 @@ extern "C" {
 }
 
 namespace ffengine {
-
-namespace {
-
-int PollStop(void* host) {
-  return static_cast<JobHost*>(host)->StopRequested() ? 1 : 0;
-}
-
-std::string ErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof(text));
-  return text;
-}
-
-}  // namespace
 
 OutputWriter::~OutputWriter() {
   av_audio_fifo_free(fifo_);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "components/field_text.h"
+#include "engines/ffengine/av_error.h"
 #include "engines/ffengine/edit_filters.h"
 #include "engines/ffengine/filter_graph.h"
 #include "engines/ffengine/image_size.h"
@@ -25,16 +26,6 @@ namespace {
 
 // Decoded frames this far past the clip's end mean the stream has delivered all it needs.
 constexpr double kPastEnd = 0.5;
-
-int PollStop(void* host) {
-  return static_cast<JobHost*>(host)->StopRequested() ? 1 : 0;
-}
-
-std::string ErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof(text));
-  return text;
-}
 
 std::string Format(const char* pattern, auto... values) {
   char buffer[512];

@@ -19,10 +19,6 @@ constexpr auto kReadBound = std::chrono::hours(24);
 // A subtitle that names no end shows until the next one, or this long.
 constexpr double kOpenEnded = 5.0;
 
-int PollStop(void* host) {
-  return static_cast<JobHost*>(host)->StopRequested() ? 1 : 0;
-}
-
 }  // namespace
 
 std::string ScriptTime(double seconds) {
