@@ -61,6 +61,10 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
   MakeLabel(this, "lblHomeCaption", QStringLiteral("Home Page:"), 24, 190, dim);
   lblHome = MakeLabel(this, "lblHome", facts.homePageLink, 110, 190, "#FFAC60");
   lblNotice = MakeLabel(this, "lblNotice", facts.noticeText, 24, 218, "#606878", 11);
+  // The notice is longer than one line of the window: it wraps inside the margins.
+  lblNotice->setWordWrap(true);
+  lblNotice->setFixedWidth(width() - 2 * 24);
+  lblNotice->adjustSize();
   for (QLabel* link : {lblSupport, lblHome}) {
     link->setCursor(Qt::PointingHandCursor);
     link->installEventFilter(this);

@@ -48,6 +48,9 @@ TMainMUI_SplashForm::TMainMUI_SplashForm(QWidget* parent)
   MakeLabel(this, "lblVersionCaption", QStringLiteral("Version"), 40, 214, "#A0A8B8", 12);
   lblVersion = MakeLabel(this, "lblVersion", version, 96, 214, "#ECEFF4", 12);
   lblNotice = MakeLabel(this, "lblNotice", notice, 40, 240, "#606878", 11);
+  lblNotice->setWordWrap(true);
+  lblNotice->setFixedWidth(width() - 2 * 40);
+  lblNotice->adjustSize();
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());

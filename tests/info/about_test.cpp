@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QPainter>
 #include <QPointer>
 #include <QTest>
@@ -13,6 +14,10 @@
 #include "widgets/ssform.h"
 
 namespace {
+
+// The notice the product shows, as long as the run entry makes it.
+constexpr char kProductNotice[] =
+    "Copyright (C) 2026 Tolvermax Studio. Free software under the GNU GPL, version 2 or later.";
 
 class AboutTest : public InfoTest {
  protected:
@@ -28,6 +33,15 @@ TEST_F(AboutTest, ShowsTheContextTexts) {
   EXPECT_EQ(LabelText(form, "lblVersionCaption"), "Version");
   EXPECT_EQ(LabelText(form, "lblSupportCaption"), "Support:");
   EXPECT_EQ(LabelText(form, "lblHomeCaption"), "Home Page:");
+}
+
+TEST_F(AboutTest, TheProductsNoticeWrapsInsideTheWindow) {
+  context_.noticeText = QString::fromUtf8(kProductNotice);
+  TAboutForm form(nullptr);
+  const auto* notice = form.findChild<QLabel*>("lblNotice");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(form.rect().contains(notice->geometry())) << notice->geometry().right();
+  EXPECT_GT(notice->height(), notice->fontMetrics().height()) << "on one line it would run past the edge";
 }
 
 TEST_F(AboutTest, ClickingALinkHandsItsOwnTextToTheShell) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLabel>
 #include <QScreen>
 #include <QTimer>
 
@@ -79,6 +80,9 @@ TEST_F(SplashTest, StaysTheWholeTimeWhilePaintingAndTimersRun) {
 }
 
 TEST_F(SplashTest, IsBorderlessCentredOnTheScreenWithTheBuiltInPictureWhenTheProductHasNone) {
+  // As long as the product's own notice, which wraps to stay inside the window.
+  context_.noticeText = QStringLiteral(
+      "Copyright (C) 2026 Tolvermax Studio. Free software under the GNU GPL, version 2 or later.");
   TMainMUI_SplashForm splash;
   EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(splash.findChild<TssSkinForm*>("ssSkinForm1")->Glyph().size(), QSize(480, 280));
@@ -87,6 +91,9 @@ TEST_F(SplashTest, IsBorderlessCentredOnTheScreenWithTheBuiltInPictureWhenThePro
                 .manhattanLength(),
             2);
   EXPECT_EQ(LabelText(splash, "lblVersionCaption"), "Version");
+  const auto* notice = splash.findChild<QLabel*>("lblNotice");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(splash.rect().contains(notice->geometry())) << notice->geometry().right();
 }
 
 TEST_F(SplashTest, UsesTheProductsPictureAndShowsEmptyTextsAsEmptyLabels) {
