@@ -16,6 +16,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "engines/ffengine/ff_handles.h"
+
 namespace media_maker {
 namespace {
 
@@ -27,19 +29,10 @@ struct FormatFree {
     avformat_free_context(f);
   }
 };
-struct CodecFree {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatFree>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+using CodecPtr = ffengine::CodecContextPtr;
+using ffengine::FramePtr;
+using ffengine::PacketPtr;
 
 bool Fail(std::string* error, const std::string& what, int code = 0) {
   if (error != nullptr) {

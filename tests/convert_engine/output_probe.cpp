@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "engines/ffengine/ff_handles.h"
 #include "tests/convert_engine/media_maker.h"
 
 extern "C" {
@@ -21,15 +22,6 @@ namespace {
 struct InputClose {
   void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
 };
-struct CodecFree {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 struct ScaleFree {
   void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
@@ -37,9 +29,9 @@ struct ResampleFree {
   void operator()(SwrContext* s) const { swr_free(&s); }
 };
 using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+using CodecPtr = ffengine::CodecContextPtr;
+using ffengine::FramePtr;
+using ffengine::PacketPtr;
 
 InputPtr OpenFile(const std::string& path) {
   AVFormatContext* raw = nullptr;
