@@ -9,7 +9,7 @@
 #include "app/mui_context.h"
 #include "app/qt_text.h"
 #include "components/i_save_option_xml.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include "app/qt_text.h"
 #include "app/web_links.h"
 #include "components/i_save_option_xml.h"
-#include "mainwin/converterform1_unit1.h"
+#include "mainwin/main_window.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "components/i_ff_preview.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "plug/plug_table.h"
 
 extern "C" {

@@ -21,7 +21,7 @@
 #include <limits>
 
 #include "plug/plug_table.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 #include "tests/fakes/null_ff_preview.h"
 
 namespace {

@@ -15,12 +15,12 @@
 #include "components/field_text.h"
 #include "components/text_utf.h"
 #include "convert/profile_to_engine.h"
-#include "convert/ripdlg_form1.h"
+#include "convert/progress_window.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
-#include "settings/converter_unit1.h"
+#include "settings/catalogue.h"
 #include "tasks/task_tree.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 
 ConverterConvert::ConverterConvert() = default;
 ConverterConvert::~ConverterConvert() = default;

@@ -3,9 +3,9 @@
 #include <QComboBox>
 
 #include "app/mui_context.h"
-#include "settings/converter_unit1.h"
+#include "settings/catalogue.h"
 #include "settings/current_profile.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 
 namespace {
 

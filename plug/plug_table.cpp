@@ -11,7 +11,7 @@
 #include <new>
 #include <string>
 
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 
 // The table is published in an environment variable of the process named "<pid>Plug3.0": it is
 // private to the process and dies with it. Its value holds the anchor's address and the process's
@@ -217,6 +217,11 @@ AutoReg::AutoReg(const char* name, PlugFactory factory) {
                  name, kPlugTableCapacity);
     return;
   }
+  // Creation takes the first entry of a name, so a second module registering it is silently
+  // ignored; say so, since it usually means two builds of a module sit in the plug-in folder.
+  if (FindPlugEntry(table_, name_) != nullptr) {
+    std::fprintf(stderr, "Plug3.0: \"%s\" is registered twice; the first registration is used\n", name_);
+  }
   PlugEntry& entry = table_->entries[table_->count];
   std::memset(entry.name, 0, sizeof entry.name);
   std::strcpy(entry.name, name_);
@@ -240,8 +245,10 @@ AutoReg::~AutoReg() {
   }
 }
 
-void PlugAssertFailed(const char* condition, int line) {
-  std::fprintf(stderr, "Assertion failed: %s, file plug_auto_ptr, line %d\n", condition, line);
+void PlugAssertFailed(PlugPrecondition broken) {
+  const bool receive = broken == PlugPrecondition::kEmptyBeforeReceive;
+  std::fprintf(stderr, "Assertion failed: %s, file plug_auto_ptr, line %d\n", receive ? "p==NULL" : "p!=NULL",
+               receive ? 65 : 70);
   std::fflush(stderr);
   std::abort();
 }

@@ -3,7 +3,7 @@
 #include "app/folders.h"
 #include "app/qt_text.h"
 #include "components/i_save_option_xml.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 
 QString CurrentProfileFilePath() {
   const QString folder = UserDataFolder();

@@ -1,5 +1,5 @@
 #include "tasks/output_names.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <limits>
 
 #include "app/helpfunction.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 
 namespace {
 

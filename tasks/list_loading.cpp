@@ -4,10 +4,10 @@
 
 #include "app/helpfunction.h"
 #include "components/i_ff_preview.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "tasks/item_factory.h"
 #include "tasks/output_names.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 
 bool TVirtualStringTreeHelper::LoadFiles(const QStringList& paths, bool showErrors,
                                          const ProfileSetting& profile, int32_t group) {

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "tasks/item_factory.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 
 namespace {
 

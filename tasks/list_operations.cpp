@@ -2,7 +2,7 @@
 #include <unordered_set>
 
 #include "tasks/output_names.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 
 void TVirtualStringTreeHelper::BeginRename() {
   MuiItemInfo* item = FocusedItem();

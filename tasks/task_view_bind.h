@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 #include "tasks/vstlist.h"
 
 // Binds the task list to its view: the list's handlers on the view's tree with `outputColumn` as the

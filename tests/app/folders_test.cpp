@@ -11,7 +11,7 @@
 #include "app/qt_text.h"
 #include "components/i_save_option_xml.h"
 #include "engines/optionxml/save_option_xml.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "plug/plug_table.h"
 #include "tests/app/app_test_env.h"
 

@@ -16,8 +16,8 @@
 
 #include "components/field_text.h"
 #include "convert/converterconvert.h"
-#include "convert/ripdlg_form1.h"
-#include "settings/converter_unit1.h"
+#include "convert/progress_window.h"
+#include "settings/catalogue.h"
 #include "tests/convert_ui/convert_test_support.h"
 #include "tests/tasks/task_test_support.h"
 

@@ -13,7 +13,7 @@
 
 #include "components/i_ff_converter.h"
 #include "components/i_save_option_xml.h"
-#include "convert/autoshutdown_form1.h"
+#include "convert/shutdown_countdown.h"
 #include "convert/progress_state.h"
 #include "engines/optionxml/save_option_xml.h"
 #include "platform/application.h"

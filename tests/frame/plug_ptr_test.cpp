@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "tests/frame/test_components.h"
 
 namespace {

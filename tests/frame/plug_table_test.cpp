@@ -70,7 +70,10 @@ TEST_F(PlugTableTest, FirstRegistrationCreatesTheTableAndLaterOnesAppend) {
 
 TEST_F(PlugTableTest, DuplicateNamesFindAndRemoveTheEarlierEntry) {
   auto earlier = std::make_unique<AutoReg>("Dup", &FactoryA);
+  testing::internal::CaptureStderr();
   auto later = std::make_unique<AutoReg>("Dup", &FactoryB);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Plug3.0: \"Dup\" is registered twice; the first registration is used\n");
   PlugModuleManage* table = OpenPlugTable();
   EXPECT_EQ(FindPlugEntry(table, "Dup")->factory, &FactoryA);
   later.reset();

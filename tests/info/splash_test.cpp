@@ -1,4 +1,4 @@
-#include "info/splashform.h"
+#include "info/splash_window.h"
 
 #include <gtest/gtest.h>
 

@@ -23,7 +23,7 @@
 #include "app/mui_context.h"
 #include "components/i_ff_preview.h"
 #include "components/i_save_option_xml.h"
-#include "mainwin/converterform1_unit1.h"
+#include "mainwin/main_window.h"
 #include "mainwin/profile_boxes.h"
 #include "platform/application.h"
 #include "plug/plug_table.h"

@@ -13,7 +13,7 @@
 #include "components/i_save_option_xml.h"
 #include "components/text_utf.h"
 #include "engines/optionxml/save_option_xml.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "tests/fakes/temp_folder.h"
 
 namespace optionxml_test {

@@ -15,9 +15,9 @@
 
 #include "app/folders.h"
 #include "app/qt_text.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "settings/preferences/preference_values.h"
-#include "settings/preferences/preferencesform1.h"
+#include "settings/preferences/preferences_window.h"
 #include "tests/app/app_test_env.h"
 #include "tests/preferences/logging_store.h"
 #include "widgets/ssbutton.h"

@@ -7,7 +7,7 @@
 
 #include "components/field_text.h"
 #include "components/i_ff_preview.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "plug/plug_table.h"
 #include "tests/probe/probe_test_support.h"
 

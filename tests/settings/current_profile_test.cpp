@@ -7,7 +7,7 @@
 
 #include "app/qt_text.h"
 #include "components/i_save_option_xml.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "tests/settings/settings_test_env.h"
 
 namespace {

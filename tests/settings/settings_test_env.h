@@ -15,7 +15,7 @@
 #include "engines/optionxml/option_document.h"
 #include "engines/optionxml/save_option_xml.h"
 #include "plug/plug_table.h"
-#include "settings/converter_unit1.h"
+#include "settings/catalogue.h"
 #include "tests/app/app_test_env.h"
 
 namespace settings_test {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/converter_unit1.h"
+#include "settings/catalogue.h"
 #include "tests/settings/settings_test_env.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "plug/plug_table.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "tasks/task_list.h"
 #include "tests/app/app_test_env.h"
 #include "tests/tasks/fake_ff_preview.h"
 

@@ -1,4 +1,4 @@
-#include "settings/preferences/preferencesform1.h"
+#include "settings/preferences/preferences_window.h"
 
 #include <QComboBox>
 #include <QDir>

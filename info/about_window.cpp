@@ -1,4 +1,4 @@
-#include "info/aboutform.h"
+#include "info/about_window.h"
 
 #include <QEvent>
 #include <QLabel>

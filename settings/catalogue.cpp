@@ -1,4 +1,4 @@
-#include "settings/converter_unit1.h"
+#include "settings/catalogue.h"
 
 #include <algorithm>
 #include <limits>
@@ -6,7 +6,7 @@
 #include "app/mui_context.h"
 #include "app/qt_text.h"
 #include "components/i_save_option_xml.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 #include "settings/profile_record.h"
 
 namespace {

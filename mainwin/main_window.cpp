@@ -1,4 +1,4 @@
-#include "mainwin/converterform1_unit1.h"
+#include "mainwin/main_window.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractItemView>
@@ -15,7 +15,7 @@
 #include <QToolBar>
 
 #include "app/mui_context.h"
-#include "info/splashform.h"
+#include "info/splash_window.h"
 #include "mainwin/destination_box.h"
 #include "mainwin/profile_boxes.h"
 #include "settings/edition.h"

@@ -1,4 +1,4 @@
-#include "tasks/extension_test.h"
+#include "tasks/supported_file.h"
 
 #include "settings/input_formats.h"
 #include "tasks/item_factory.h"

@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "components/i_save_option_xml.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 
 class QComboBox;
 class QLabel;

@@ -2,8 +2,15 @@
 
 #include "plug/plug_table.h"
 
+// The two PlugPtr preconditions. Their reports keep the unit and line numbers that crash reports and
+// support scripts of earlier releases match on; they are identifiers, not positions in this file.
+enum class PlugPrecondition {
+  kEmptyBeforeReceive,  // "p==NULL", line 65
+  kHeldBeforeAccess,    // "p!=NULL", line 70
+};
+
 // Stops the process with the runtime's assertion report for a broken PlugPtr precondition.
-[[noreturn]] void PlugAssertFailed(const char* condition, int line);
+[[noreturn]] void PlugAssertFailed(PlugPrecondition broken);
 
 // Owns exactly one reference of a component, or nothing.
 template <class T>
@@ -40,13 +47,13 @@ class PlugPtr {
   // For adopting a new object without adding a reference: the caller stores it through the result.
   T** Receive() {
     if (p_ != nullptr) {
-      PlugAssertFailed("p==NULL", 65);
+      PlugAssertFailed(PlugPrecondition::kEmptyBeforeReceive);
     }
     return &p_;
   }
   T* operator->() const {
     if (p_ == nullptr) {
-      PlugAssertFailed("p!=NULL", 70);
+      PlugAssertFailed(PlugPrecondition::kHeldBeforeAccess);
     }
     return p_;
   }

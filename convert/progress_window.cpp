@@ -1,4 +1,4 @@
-#include "convert/ripdlg_form1.h"
+#include "convert/progress_window.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -18,7 +18,7 @@
 #include "components/field_text.h"
 #include "components/i_save_option_xml.h"
 #include "components/text_utf.h"
-#include "convert/autoshutdown_form1.h"
+#include "convert/shutdown_countdown.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/notifier.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "settings/profile_setting.h"
-#include "tasks/extension_test.h"
+#include "tasks/supported_file.h"
 #include "tasks/list_environment.h"
 #include "tasks/mui_item_info.h"
 #include "tasks/output_name_index.h"

@@ -8,9 +8,9 @@
 
 #include "components/i_edit.h"
 #include "mainwin/main_actions.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
-#include "settings/converter_unit1.h"
-#include "tasks/virtualstringtreeunit.h"
+#include "plug/plug_ptr.h"
+#include "settings/catalogue.h"
+#include "tasks/task_list.h"
 
 class DestinationBox;
 class ProfileBoxes;

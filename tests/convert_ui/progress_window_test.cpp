@@ -1,4 +1,4 @@
-#include "convert/ripdlg_form1.h"
+#include "convert/progress_window.h"
 
 #include <gtest/gtest.h>
 

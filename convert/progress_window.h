@@ -8,7 +8,7 @@
 
 #include "components/i_ff_converter.h"
 #include "convert/progress_state.h"
-#include "plug/PlugTool/sys/Plug/plug_auto_ptr.h"
+#include "plug/plug_ptr.h"
 
 class QCheckBox;
 class QLabel;

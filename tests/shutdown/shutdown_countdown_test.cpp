@@ -1,4 +1,4 @@
-#include "convert/autoshutdown_form1.h"
+#include "convert/shutdown_countdown.h"
 
 #include <gtest/gtest.h>
 

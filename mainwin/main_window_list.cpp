@@ -9,12 +9,12 @@
 #include <QUrl>
 
 #include "app/helpfunction.h"
-#include "mainwin/converterform1_unit1.h"
+#include "mainwin/main_window.h"
 #include "mainwin/profile_boxes.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "settings/input_formats.h"
-#include "tasks/extension_test.h"
+#include "tasks/supported_file.h"
 #include "tasks/track_choice.h"
 #include "tasks/vstlist.h"
 #include "widgets/tskinprocess.h"
