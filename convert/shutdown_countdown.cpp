@@ -59,11 +59,13 @@ TAutoShutDown_Form1::TAutoShutDown_Form1(QWidget* owner, platform::Shutdown& shu
   Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, &TAutoShutDown_Form1::Button1Click);
 
+  requests_ = new QObject(this);
   // The countdown would end in a request that cannot succeed; the user should learn that now.
-  QString why;
-  if (!shutdown_.CanPowerOff(&why)) {
-    ShowProblem(why);
-  }
+  shutdown_.CanPowerOff(requests_, [this](bool can, const QString& why) {
+    if (!can) {
+      ShowProblem(why);
+    }
+  });
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -72,6 +74,7 @@ TAutoShutDown_Form1::TAutoShutDown_Form1(QWidget* owner, platform::Shutdown& shu
   Timer1->start();
   // However the window closes (Cancel, Escape, its close box), nothing may tick on behind it.
   connect(this, &QDialog::finished, Timer1, &QTimer::stop);
+  connect(this, &QDialog::finished, this, &TAutoShutDown_Form1::Withdraw);
 
   if (owner != nullptr) {
     const QWidget* window = owner->window();
@@ -96,13 +99,31 @@ void TAutoShutDown_Form1::Tick() {
     position_ = ProgressBar1->maximum();
     ProgressBar1->setValue(position_);
     // The timer keeps running: a request that did not take effect is repeated every second.
-    if (!shutdown_.PowerOff()) {
-      QString why;
-      shutdown_.CanPowerOff(&why);
-      ShowProblem(why.isEmpty() ? QStringLiteral("The computer could not be shut down; trying again.") : why);
+    if (!powerOffPending_) {
+      RequestPowerOff();
     }
   }
   ++counter_;
+}
+
+void TAutoShutDown_Form1::RequestPowerOff() {
+  powerOffPending_ = true;
+  shutdown_.PowerOff(requests_, [this](bool accepted) {
+    if (accepted) {
+      powerOffPending_ = false;
+      return;
+    }
+    shutdown_.CanPowerOff(requests_, [this](bool, const QString& why) {
+      powerOffPending_ = false;
+      ShowProblem(why.isEmpty() ? QStringLiteral("The computer could not be shut down; trying again.") : why);
+    });
+  });
+}
+
+void TAutoShutDown_Form1::Withdraw() {
+  delete requests_;
+  requests_ = new QObject(this);
+  powerOffPending_ = false;
 }
 
 void TAutoShutDown_Form1::Button1Click() {

@@ -47,14 +47,17 @@ inline void Stop(QProcess& process) {
 }
 
 // The application object of the test program and its private bus, named by `addressVariable`
-// (DBUS_SESSION_BUS_ADDRESS or DBUS_SYSTEM_BUS_ADDRESS) from Start on. A QCoreApplication, because a
-// QApplication touches D-Bus itself (the platform theme) before the address could be set.
+// (DBUS_SESSION_BUS_ADDRESS or DBUS_SYSTEM_BUS_ADDRESS) from Start on. A QCoreApplication unless the
+// program says otherwise, because a QApplication may touch D-Bus itself (the platform theme) before
+// the address could be set: a program that starts a QApplication here must prove that its
+// connection is the private bus.
 class Bus {
  public:
+  template <typename App = QCoreApplication>
   static void Start(const char* programName, const char* addressVariable) {
     static int argc = 1;
     static char* argv[] = {const_cast<char*>(programName), nullptr};
-    app_ = std::make_unique<QCoreApplication>(argc, argv);
+    app_ = std::make_unique<App>(argc, argv);
     folder_ = std::make_unique<QTemporaryDir>();
     QFile config(folder_->filePath(QStringLiteral("bus.conf")));
     if (!config.open(QIODevice::WriteOnly)) {

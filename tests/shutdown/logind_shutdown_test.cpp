@@ -4,47 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusError>
-#include <QDBusMessage>
-#include <QDBusReply>
-#include <QDeadlineTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
-#include <memory>
-#include <optional>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTest>
 #include <string>
 
 #include "platform/shutdown.h"
 #include "tests/fakes/private_bus.h"
+#include "tests/shutdown/logind_mock.h"
 
 namespace {
 
-constexpr char kLogind[] = "org.freedesktop.login1";
-
-// Lifts the no-shutdown guard for one scope and puts it back as it was.
-class GuardLifted {
- public:
-  GuardLifted() : wasSet_(qEnvironmentVariableIsSet(platform::kNoShutdownVariable)) {
-    saved_ = qgetenv(platform::kNoShutdownVariable);
-    qunsetenv(platform::kNoShutdownVariable);
-  }
-  ~GuardLifted() {
-    if (wasSet_) {
-      qputenv(platform::kNoShutdownVariable, saved_);
-    }
-  }
-  GuardLifted(const GuardLifted&) = delete;
-  GuardLifted& operator=(const GuardLifted&) = delete;
-
- private:
-  bool wasSet_;
-  QByteArray saved_;
-};
+using logind_mock::GuardLifted;
 
 // Every system-bus connection of this program goes to its private bus.
 class PrivateBusEnvironment : public ::testing::Environment {
@@ -56,96 +28,52 @@ class PrivateBusEnvironment : public ::testing::Environment {
 const ::testing::Environment* const kPrivateBus =
     ::testing::AddGlobalTestEnvironment(new PrivateBusEnvironment);
 
-class LogindShutdownTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_FALSE(QString::fromLatin1(KV_DBUS_DAEMON).isEmpty())
-        << "dbus-daemon was not found at configure time";
-    address_ = private_bus::Bus::Address();
-    ASSERT_FALSE(address_.isEmpty()) << "the private bus did not start";
-    const QString notPrivate = NotOnPrivateBus();
-    ASSERT_TRUE(notPrivate.isEmpty())
-        << "the system-bus connection is not the private bus: " << notPrivate.toStdString();
-  }
-
-  void TearDown() override { StopMock(); }
-
-  static QDBusReply<QString> BusId(const QDBusConnection& bus) {
-    const QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"));
-    return bus.call(call, QDBus::Block, 5000);
-  }
-
-  // Empty when the connection QtDBus gives as the system bus is the bus this program started, as
-  // the id of the bus at the other end says; otherwise what is wrong.
-  QString NotOnPrivateBus() const {
-    const QDBusConnection direct = QDBusConnection::connectToBus(address_, QStringLiteral("kv-private-bus"));
-    const QDBusReply<QString> expected = BusId(direct);
-    if (!expected.isValid()) {
-      return QStringLiteral("the private bus does not answer: ") + expected.error().message();
-    }
-    const QDBusConnection system = QDBusConnection::systemBus();
-    if (!system.isConnected()) {
-      return QStringLiteral("not connected: ") + system.lastError().message();
-    }
-    const QDBusReply<QString> actual = BusId(system);
-    if (!actual.isValid()) {
-      return QStringLiteral("GetId failed: ") + actual.error().message();
-    }
-    return actual.value() == expected.value()
-               ? QString()
-               : QStringLiteral("bus id %1 is not %2").arg(actual.value(), expected.value());
-  }
-
-  static bool LogindOnBus() { return private_bus::ServiceOnBus(QDBusConnection::systemBus(), kLogind); }
-
-  // Starts the logind template, whose CanPowerOff answers `canPowerOff`, and waits until it owns
-  // its name.
-  void StartMock(const QString& canPowerOff = QStringLiteral("yes")) {
-    log_ = private_bus::Bus::Folder() + QStringLiteral("/calls-%1.log").arg(++mockCount_);
-    ASSERT_TRUE(
-        private_bus::StartMock(mock_,
-                               {QStringLiteral("--system"), QStringLiteral("--template"),
-                                QStringLiteral("logind"), QStringLiteral("-l"), log_, QStringLiteral("-p"),
-                                QStringLiteral(R"({"CanPowerOff": "%1"})").arg(canPowerOff)},
-                               QDBusConnection::systemBus(), kLogind))
-        << "python3-dbusmock's logind template did not come up (is python3-dbusmock installed?)";
-  }
-
-  void StopMock() { private_bus::StopMock(mock_, QDBusConnection::systemBus(), kLogind); }
-
-  // The methods the mock saw, one per line ("CanPowerOff", "PowerOff False").
-  QStringList Calls() const {
-    QFile file(log_);
-    QStringList calls;
-    if (!file.open(QIODevice::ReadOnly)) {
-      return calls;
-    }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-      const QString text = QString::fromUtf8(line).trimmed();
-      if (!text.isEmpty()) {
-        // Each line starts with a time stamp.
-        calls << text.section(QLatin1Char(' '), 1);
-      }
-    }
-    return calls;
-  }
-
-  inline static int mockCount_ = 0;
-  QString address_;
-  QProcess mock_;
-  QString log_;
+// One answer of the service, waited for in the event loop.
+struct Answer {
+  bool given = false;
+  // Given before the call that asked had returned.
+  bool early = false;
+  bool yes = false;
+  QString why;
 };
+
+constexpr int kAnswerWaitMs = 15000;
+
+Answer AskCanPowerOff(platform::Shutdown& shutdown) {
+  QObject context;
+  Answer answer;
+  bool returned = false;
+  shutdown.CanPowerOff(&context, [&](bool can, const QString& why) { answer = {true, !returned, can, why}; });
+  returned = true;
+  static_cast<void>(QTest::qWaitFor([&] { return answer.given; }, kAnswerWaitMs));
+  return answer;
+}
+
+Answer AskPowerOff(platform::Shutdown& shutdown) {
+  QObject context;
+  Answer answer;
+  bool returned = false;
+  shutdown.PowerOff(&context, [&](bool accepted) { answer = {true, !returned, accepted, QString()}; });
+  returned = true;
+  static_cast<void>(QTest::qWaitFor([&] { return answer.given; }, kAnswerWaitMs));
+  return answer;
+}
+
+class LogindShutdownTest : public logind_mock::Fixture {};
 
 TEST_F(LogindShutdownTest, PowersOffThroughLogindWhenAllowedAndTheGuardIsLifted) {
   StartMock();
   platform::LogindShutdown shutdown;
   GuardLifted lifted;
-  QString why = QStringLiteral("stale");
-  EXPECT_TRUE(shutdown.CanPowerOff(&why));
-  EXPECT_TRUE(why.isEmpty());
-  EXPECT_TRUE(shutdown.PowerOff());
+  const Answer can = AskCanPowerOff(shutdown);
+  ASSERT_TRUE(can.given);
+  EXPECT_FALSE(can.early) << "answers come from the event loop";
+  EXPECT_TRUE(can.yes);
+  EXPECT_TRUE(can.why.isEmpty());
+  const Answer off = AskPowerOff(shutdown);
+  ASSERT_TRUE(off.given);
+  EXPECT_FALSE(off.early);
+  EXPECT_TRUE(off.yes);
   EXPECT_TRUE(shutdown.LastReason().isEmpty());
   // Not interactive: nobody may be there to answer a password prompt.
   EXPECT_EQ(Calls(), (QStringList{"CanPowerOff", "CanPowerOff", "PowerOff False"}));
@@ -156,14 +84,41 @@ TEST_F(LogindShutdownTest, TheGuardKeepsEveryCallOffTheBus) {
   platform::LogindShutdown shutdown;
   for (const QByteArray& value : {QByteArray("1"), QByteArray()}) {
     qputenv(platform::kNoShutdownVariable, value);
-    QString why;
-    EXPECT_FALSE(shutdown.CanPowerOff(&why));
-    EXPECT_TRUE(why.contains(QLatin1String(platform::kNoShutdownVariable))) << why.toStdString();
-    EXPECT_FALSE(shutdown.PowerOff());
-    EXPECT_EQ(shutdown.LastReason(), why);
+    const Answer can = AskCanPowerOff(shutdown);
+    ASSERT_TRUE(can.given);
+    EXPECT_FALSE(can.early);
+    EXPECT_FALSE(can.yes);
+    EXPECT_TRUE(can.why.contains(QLatin1String(platform::kNoShutdownVariable))) << can.why.toStdString();
+    const Answer off = AskPowerOff(shutdown);
+    ASSERT_TRUE(off.given);
+    EXPECT_FALSE(off.early);
+    EXPECT_FALSE(off.yes);
+    EXPECT_EQ(shutdown.LastReason(), can.why);
   }
   qputenv(platform::kNoShutdownVariable, "1");
   EXPECT_TRUE(Calls().isEmpty()) << Calls().join(QLatin1Char(',')).toStdString();
+}
+
+// A power-off withdrawn while logind is still deciding whether it may happen is never sent, however
+// logind answers afterwards.
+TEST_F(LogindShutdownTest, APowerOffWithdrawnWhileLogindStallsIsNeverSent) {
+  StartMock();
+  StallCanPowerOff(1500);
+  platform::LogindShutdown shutdown;
+  GuardLifted lifted;
+  auto* context = new QObject;
+  bool answered = false;
+  shutdown.PowerOff(context, [&](bool) { answered = true; });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Calls().contains(QStringLiteral("CanPowerOff")); }, kAnswerWaitMs))
+      << "logind was never asked";
+  delete context;
+  WaitUntilLogindIsIdle();
+  // The late answer reaches this program and is handled; a PowerOff it set off would be on the mock
+  // before the next idle answer.
+  QTest::qWait(300);
+  WaitUntilLogindIsIdle();
+  EXPECT_FALSE(answered);
+  EXPECT_EQ(Calls(), QStringList{"CanPowerOff"});
 }
 
 struct RefusalCase {
@@ -182,11 +137,14 @@ TEST_P(LogindRefusalTest, AnythingButYesRefusesWithAReasonAndNeverPowersOff) {
   StartMock(QString::fromLatin1(GetParam().answer));
   platform::LogindShutdown shutdown;
   GuardLifted lifted;
-  QString why;
-  EXPECT_FALSE(shutdown.CanPowerOff(&why));
-  EXPECT_TRUE(why.contains(QLatin1String(GetParam().reasonPart))) << why.toStdString();
-  EXPECT_FALSE(shutdown.PowerOff());
-  EXPECT_EQ(shutdown.LastReason(), why);
+  const Answer can = AskCanPowerOff(shutdown);
+  ASSERT_TRUE(can.given);
+  EXPECT_FALSE(can.yes);
+  EXPECT_TRUE(can.why.contains(QLatin1String(GetParam().reasonPart))) << can.why.toStdString();
+  const Answer off = AskPowerOff(shutdown);
+  ASSERT_TRUE(off.given);
+  EXPECT_FALSE(off.yes);
+  EXPECT_EQ(shutdown.LastReason(), can.why);
   EXPECT_EQ(Calls(), (QStringList{"CanPowerOff", "CanPowerOff"}));
 }
 
@@ -201,10 +159,14 @@ TEST_F(LogindShutdownTest, WithoutLogindOnTheBusItRefusesWithAReason) {
   ASSERT_FALSE(LogindOnBus());
   platform::LogindShutdown shutdown;
   GuardLifted lifted;
-  QString why;
-  EXPECT_FALSE(shutdown.CanPowerOff(&why));
-  EXPECT_TRUE(why.contains(QLatin1String("not running"))) << why.toStdString();
-  EXPECT_FALSE(shutdown.PowerOff());
+  const Answer can = AskCanPowerOff(shutdown);
+  ASSERT_TRUE(can.given);
+  EXPECT_FALSE(can.early);
+  EXPECT_FALSE(can.yes);
+  EXPECT_TRUE(can.why.contains(QLatin1String("not running"))) << can.why.toStdString();
+  const Answer off = AskPowerOff(shutdown);
+  ASSERT_TRUE(off.given);
+  EXPECT_FALSE(off.yes);
   EXPECT_FALSE(shutdown.LastReason().isEmpty());
 }
 

@@ -139,4 +139,43 @@ TEST_F(CountdownTest, ARefusedRequestIsShownAndRepeatedEverySecond) {
   EXPECT_EQ(Text(*form, "Label2"), "00:00:00");
 }
 
+TEST_F(CountdownTest, AServiceThatHasNotAnsweredIsNotAskedAgainEverySecond) {
+  shutdown_.holdAnswers = true;
+  shutdown_.powerOffAccepted = false;
+  auto form = Open();
+  const auto* problem = form->findChild<QLabel*>(QStringLiteral("LblProblem"));
+  for (int tick = 1; tick <= 22; ++tick) {
+    form->Tick();
+  }
+  EXPECT_EQ(shutdown_.powerOffCalls, 1);
+  EXPECT_EQ(Text(*form, "Label2"), "00:00:00");
+  // The refusal arrives; the window asks why, and waits for that answer too.
+  shutdown_.ReleaseAnswers();
+  form->Tick();
+  EXPECT_EQ(shutdown_.powerOffCalls, 1);
+  EXPECT_FALSE(problem->isVisibleTo(form.get()));
+  shutdown_.ReleaseAnswers();
+  EXPECT_TRUE(problem->isVisibleTo(form.get()));
+  EXPECT_EQ(problem->text(), "The computer could not be shut down; trying again.");
+  form->Tick();
+  EXPECT_EQ(shutdown_.powerOffCalls, 2);
+}
+
+TEST_F(CountdownTest, CancelWithdrawsWhatTheServiceHasNotAnswered) {
+  shutdown_.holdAnswers = true;
+  shutdown_.canPowerOff = false;
+  shutdown_.powerOffAccepted = false;
+  auto form = Open();
+  form->show();
+  for (int tick = 1; tick <= 20; ++tick) {
+    form->Tick();
+  }
+  ASSERT_EQ(shutdown_.HeldAnswers(), 2);
+  QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+  EXPECT_EQ(form->result(), QDialog::Rejected);
+  shutdown_.ReleaseAnswers();
+  EXPECT_FALSE(form->findChild<QLabel*>(QStringLiteral("LblProblem"))->isVisibleTo(form.get()));
+  EXPECT_EQ(shutdown_.canPowerOffCalls, 1) << "a withdrawn refusal was followed up";
+}
+
 }  // namespace
