@@ -20,6 +20,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/mui_context.h"
 #include "plug/plug_table.h"
 #include "tasks/task_list.h"
 #include "tests/fakes/null_ff_preview.h"
@@ -76,7 +77,9 @@ Figures Round(const QStringList& sources, int items, const ProfileSetting& profi
     paths.push_back(sources[i % sources.size()]);
   }
   TaskTree tree;
-  TVirtualStringTreeHelper list;
+  // A context without a product: the bench loads named files, which no edition rule filters.
+  const MuiContext context;
+  TVirtualStringTreeHelper list(context);
   list.Bind(tree, 3);
 
   const Clock::time_point start = Clock::now();

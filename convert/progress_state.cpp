@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-#include "app/helpfunction.h"
+#include "base/routines.h"
 
 WallClock SystemWallClock() {
   // Only differences are shown, so a clock nobody can set is the one to count them with.

@@ -12,9 +12,12 @@
 #include <cstring>
 #include <vector>
 
-#include "app/helpfunction.h"
-#include "app/mui_context.h"
-#include "app/qt_text.h"
+#include "base/routines.h"
+#include "base/folders.h"
+#include "base/mui_context.h"
+#include "convert/end_of_batch.h"
+#include "settings/preferences/preference_values.h"
+#include "base/qt_text.h"
 #include "components/field_text.h"
 #include "components/i_save_option_xml.h"
 #include "components/text_utf.h"
@@ -34,16 +37,6 @@ constexpr int kFormHeight = 470;
 constexpr int kTimerMs = 200;
 constexpr int kBitmapHeaderSize = 54;
 constexpr char kCaption[] = "Convert";
-
-QString ProductFolder() {
-  const MuiContext* context = CurrentContext();
-  return context != nullptr ? context->productFolder : QString();
-}
-
-platform::Dialogs* CurrentDialogs() {
-  platform::Application* app = platform::Application::Current();
-  return app != nullptr ? &app->GetDialogs() : nullptr;
-}
 
 // Rows of a 24-bit bitmap are padded to whole 4-byte words.
 int BitmapStride(int width) {
@@ -109,7 +102,8 @@ TSkinProcess* NewBar(QWidget* parent, const char* name, const QString& skins, in
 
 }  // namespace
 
-TRipDlg_Form1::TRipDlg_Form1(QWidget* owner, WallClock clock) : QDialog(owner), progress_(std::move(clock)) {
+TRipDlg_Form1::TRipDlg_Form1(const UiContext& ui, QWidget* owner, WallClock clock)
+    : QDialog(owner), ui_(ui), progress_(std::move(clock)) {
   setObjectName(QStringLiteral("TRipDlg_Form1"));
   setModal(true);
   setWindowTitle(QStringLiteral("Converting"));
@@ -117,13 +111,7 @@ TRipDlg_Form1::TRipDlg_Form1(QWidget* owner, WallClock clock) : QDialog(owner), 
   BuildControls();
 
   // Only the starting state of the box: the user decides in this window.
-  PlugPtr<I_SaveOptionXml> store;
-  if (CreateInto(store, kSaveOptionXmlName)) {
-    store->Load(U16(ProductFolder() + "Profile/preferences.xml"));
-    int32_t afterRipping = 0;
-    store->TryGetInt(u"general\\after_ripping_done", &afterRipping);
-    cbShutDown->setChecked(afterRipping == 1);
-  }
+  cbShutDown->setChecked(prefs::StoredAfterRippingDone(ui_.context) == 1);
 
   ProgTimer2.setParent(this);
   ProgTimer2.setObjectName(QStringLiteral("ProgTimer2"));
@@ -134,7 +122,7 @@ TRipDlg_Form1::TRipDlg_Form1(QWidget* owner, WallClock clock) : QDialog(owner), 
 TRipDlg_Form1::~TRipDlg_Form1() = default;
 
 void TRipDlg_Form1::BuildControls() {
-  const QString skins = ProductFolder() + "Skins/";
+  const QString skins = ui_.context.productFolder + "Skins/";
   setStyleSheet(SkinStyleSheet(skins));
   setFixedSize(kFormWidth, kFormHeight);
   ssSkinForm1 = new TssSkinForm(this);
@@ -293,10 +281,8 @@ void TRipDlg_Form1::StartConversion() {
     ProgTimer2.start();
     return;
   }
-  if (platform::Dialogs* dialogs = CurrentDialogs()) {
-    dialogs->MessageBox(this, QStringLiteral("Fail to start conversion"), QString::fromLatin1(kCaption),
-                        platform::MsgButtons::Ok, platform::MsgIcon::Error);
-  }
+  ui_.app.GetDialogs().MessageBox(this, QStringLiteral("Fail to start conversion"), QString::fromLatin1(kCaption),
+                                  platform::MsgButtons::Ok, platform::MsgIcon::Error);
   CloseWindow();
 }
 
@@ -363,41 +349,36 @@ void TRipDlg_Form1::Finish(int32_t status) {
   if (count > 0) {
     engine_->GetResults(count, results.data());
   }
-  const int success =
-      static_cast<int>(std::count_if(results.begin(), results.end(), [](int32_t r) { return r != 0; }));
-  const QString summary = QStringLiteral("Converting %1 Files Done.\n\nSuccess %2\nFailed %3")
-                              .arg(count)
-                              .arg(success)
-                              .arg(count - success);
+  const BatchCounts counts = CountResults(results);
+  const BatchEnd end = DecideBatchEnd({status, isActiveWindow(), cbShutDown->isChecked(), cbOpenFolder->isChecked()});
 
-  platform::Application* app = platform::Application::Current();
-  if (app != nullptr && !isActiveWindow()) {
-    app->GetNotifier().Notify(QStringLiteral("Conversion finished"),
-                              QStringLiteral("Converting %1 Files Done. Success %2, Failed %3.")
-                                  .arg(count)
-                                  .arg(success)
-                                  .arg(count - success));
+  if (end.notify) {
+    ui_.app.GetNotifier().Notify(QStringLiteral("Conversion finished"),
+                                 QStringLiteral("Converting %1 Files Done. Success %2, Failed %3.")
+                                     .arg(counts.total)
+                                     .arg(counts.success)
+                                     .arg(counts.failed()));
   }
-
-  const bool finished = status == kConvertFinished;
-  if (finished && cbShutDown->isChecked()) {
-    // A power-off that takes effect never reaches the close, where the log is written otherwise.
-    WriteLog();
-    if (app != nullptr) {
-      QWidget* owner = app->MainForm() != nullptr ? app->MainForm() : this;
-      TAutoShutDown_Form1 countdown(owner, app->GetShutdown());
+  switch (end.action) {
+    case BatchEndAction::kCountdown: {
+      // A power-off that takes effect never reaches the close, where the log is written otherwise.
+      WriteLog();
+      QWidget* owner = ui_.app.MainForm() != nullptr ? ui_.app.MainForm() : this;
+      TAutoShutDown_Form1 countdown(owner, ui_.app.GetShutdown());
       countdown.exec();
+      break;
     }
-    CloseWindow();
-    return;
-  }
-  if (finished && cbOpenFolder->isChecked()) {
-    CloseWindow();
-    return;
-  }
-  if (app != nullptr) {
-    app->GetDialogs().MessageBox(this, summary, QString::fromLatin1(kCaption), platform::MsgButtons::Ok,
-                                 platform::MsgIcon::Information);
+    case BatchEndAction::kSummary:
+      ui_.app.GetDialogs().MessageBox(this,
+                                      QStringLiteral("Converting %1 Files Done.\n\nSuccess %2\nFailed %3")
+                                          .arg(counts.total)
+                                          .arg(counts.success)
+                                          .arg(counts.failed()),
+                                      QString::fromLatin1(kCaption), platform::MsgButtons::Ok,
+                                      platform::MsgIcon::Information);
+      break;
+    case BatchEndAction::kClose:
+      break;
   }
   CloseWindow();
 }
@@ -438,12 +419,9 @@ void TRipDlg_Form1::SSBStopClick() {
   // The question runs its own message loop: the timer must not end the conversion, and with it
   // release the engine, underneath it.
   questionOpen_ = true;
-  platform::Dialogs* dialogs = CurrentDialogs();
-  const platform::MsgAnswer answer =
-      dialogs != nullptr ? dialogs->MessageBox(this, QStringLiteral("Are your sure to stop the conversion?"),
-                                               QString::fromLatin1(kCaption), platform::MsgButtons::YesNo,
-                                               platform::MsgIcon::Information)
-                         : platform::MsgAnswer::No;
+  const platform::MsgAnswer answer = ui_.app.GetDialogs().MessageBox(
+      this, QStringLiteral("Are your sure to stop the conversion?"), QString::fromLatin1(kCaption),
+      platform::MsgButtons::YesNo, platform::MsgIcon::Information);
   questionOpen_ = false;
   if (closed_) {
     return;
@@ -539,12 +517,13 @@ void TRipDlg_Form1::FormClose() {
 }
 
 void TRipDlg_Form1::WriteLog() const {
-  const QString folder = ProductFolder();
-  if (folder.isEmpty()) {
+  // The user's copy: the product folder may be read-only, and a failed job's reason must survive.
+  const QString path = UserFileToWrite(ui_.context, QString::fromLatin1(kLogFile));
+  if (path.isEmpty()) {
     return;
   }
   // Written aside and renamed over the old file, so a failure never leaves half a log.
-  QSaveFile file(folder + "logs.log");
+  QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {
     return;
   }

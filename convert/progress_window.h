@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstdint>
 
+#include "app/ui_context.h"
 #include "components/i_ff_converter.h"
 #include "convert/progress_state.h"
 #include "plug/plug_ptr.h"
@@ -15,6 +16,9 @@ class QLabel;
 class TSkinProcess;
 class TssSkinButton;
 class TssSkinForm;
+
+// The conversion log of the last batch, relative to the product folder (written to the user's copy).
+inline constexpr char kLogFile[] = "logs.log";
 
 // The modal window that runs one conversion. It owns the "FfConverter" engine for its whole life,
 // receives the engine's events, polls it every 200 ms, shows per-job and overall progress, the times
@@ -31,7 +35,7 @@ class TRipDlg_Form1 : public QDialog, public FfConvertEvent {
 
   // Creates the engine (none when it cannot be created: the start then fails) and reads the
   // after-conversion preference. `clock` gives the wall-clock seconds the times are measured in.
-  explicit TRipDlg_Form1(QWidget* owner, WallClock clock = SystemWallClock());
+  TRipDlg_Form1(const UiContext& ui, QWidget* owner, WallClock clock = SystemWallClock());
   ~TRipDlg_Form1() override;
 
   // Completes the set-up record (work folder, preview flag and size, this sink) and gives it to the
@@ -74,6 +78,8 @@ class TRipDlg_Form1 : public QDialog, public FfConvertEvent {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  UiContext ui_;
+
   void BuildControls();
   void StartConversion();
   void ShowJobLabels();

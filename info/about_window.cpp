@@ -4,8 +4,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/helpfunction.h"
-#include "app/mui_context.h"
+#include "base/mui_context.h"
+#include "platform/application.h"
+#include "platform/shell.h"
 #include "info/info_pictures.h"
 #include "widgets/skin_catalog.h"
 #include "widgets/skin_style.h"
@@ -27,27 +28,25 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
   return label;
 }
 
-TssSkinButton* MakeButton(QWidget* parent, const char* name, const char* file, int x, int y) {
+TssSkinButton* MakeButton(QWidget* parent, const char* name, const QImage& picture, int x, int y) {
   auto* button = new TssSkinButton(parent);
   button->setObjectName(QString::fromLatin1(name));
   button->SetDivNum(skin::kButtonFrames);
-  button->SetSkin(InfoPicture(file));
+  button->SetSkin(picture);
   button->move(x, y);
   return button;
 }
 
 }  // namespace
 
-TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
+TAboutForm::TAboutForm(const UiContext& ui, QWidget* owner) : QDialog(owner), shell_(ui.app.GetShell()) {
   setObjectName(QStringLiteral("AboutForm"));
   setWindowTitle(QStringLiteral("About"));
-  const MuiContext* context = CurrentContext();
-  const MuiContext empty;
-  const MuiContext& facts = context != nullptr ? *context : empty;
+  const MuiContext& facts = ui.context;
 
   ssSkinForm1 = new TssSkinForm(this);
   ssSkinForm1->setObjectName(QStringLiteral("ssSkinForm1"));
-  ssSkinForm1->SetPicture(InfoPicture("about.bmp"));
+  ssSkinForm1->SetPicture(InfoPicture(facts.productFolder, "about.bmp"));
   if (ssSkinForm1->Glyph().isNull()) {
     resize(440, 300);
   }
@@ -70,8 +69,8 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     link->installEventFilter(this);
   }
 
-  ssSBClose = MakeButton(this, "ssSBClose", "tb_close.png", 412, 7);
-  ssSBOk = MakeButton(this, "ssSBOk", "btn_ok.png", 340, 260);
+  ssSBClose = MakeButton(this, "ssSBClose", InfoPicture(facts.productFolder, "tb_close.png"), 412, 7);
+  ssSBOk = MakeButton(this, "ssSBOk", InfoPicture(facts.productFolder, "btn_ok.png"), 340, 260);
   connect(ssSBOk, &TssSkinButton::OnClick, this, &QDialog::accept);
   connect(ssSBClose, &TssSkinButton::OnClick, this, &QDialog::reject);
 
@@ -94,11 +93,11 @@ bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
 void TAboutForm::LinkClick(QLabel* link) {
   // An empty context (no product configuration) leaves nothing worth handing to the desktop.
   if (!link->text().isEmpty()) {
-    ShellOpen(link->text());
+    shell_.Open(link->text());
   }
 }
 
-void ShowAboutWindow(QWidget* owner) {
-  TAboutForm form(owner);
+void ShowAboutWindow(const UiContext& ui, QWidget* owner) {
+  TAboutForm form(ui, owner);
   form.exec();
 }

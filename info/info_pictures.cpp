@@ -2,13 +2,10 @@
 
 #include <QString>
 
-#include "app/mui_context.h"
-
-QImage InfoPicture(const char* file) {
+QImage InfoPicture(const QString& productFolder, const char* file) {
   const QString name = QString::fromLatin1(file);
-  const MuiContext* context = CurrentContext();
-  if (context != nullptr && !context->productFolder.isEmpty()) {
-    QImage picture(context->productFolder + QStringLiteral("Skins/") + name);
+  if (!productFolder.isEmpty()) {
+    QImage picture(productFolder + QStringLiteral("Skins/") + name);
     if (!picture.isNull()) {
       return picture;
     }

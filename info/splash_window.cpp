@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/mui_context.h"
+#include "base/mui_context.h"
 #include "info/info_pictures.h"
 #include "widgets/skin_style.h"
 #include "widgets/ssform.h"
@@ -30,17 +30,16 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
 
 }  // namespace
 
-TMainMUI_SplashForm::TMainMUI_SplashForm(QWidget* parent)
+TMainMUI_SplashForm::TMainMUI_SplashForm(const MuiContext& context, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("MainMUI_SplashForm"));
   setAttribute(Qt::WA_ShowWithoutActivating);
-  const MuiContext* context = CurrentContext();
-  const QString version = context != nullptr ? context->productVersion : QString();
-  const QString notice = context != nullptr ? context->noticeText : QString();
+  const QString& version = context.productVersion;
+  const QString& notice = context.noticeText;
 
   ssSkinForm1 = new TssSkinForm(this);
   ssSkinForm1->setObjectName(QStringLiteral("ssSkinForm1"));
-  ssSkinForm1->SetPicture(InfoPicture("splash.bmp"));
+  ssSkinForm1->SetPicture(InfoPicture(context.productFolder, "splash.bmp"));
   if (ssSkinForm1->Glyph().isNull()) {
     resize(480, 280);
   }
@@ -57,11 +56,11 @@ TMainMUI_SplashForm::TMainMUI_SplashForm(QWidget* parent)
   }
 }
 
-void ShowSplashFor(int milliseconds) {
+void ShowSplashFor(const MuiContext& context, int milliseconds) {
   // Measured from before the window exists, so a slow start does not lengthen the wait.
   QElapsedTimer clock;
   clock.start();
-  auto splash = std::make_unique<TMainMUI_SplashForm>();
+  auto splash = std::make_unique<TMainMUI_SplashForm>(context);
   splash->show();
   const qint64 remaining = milliseconds - clock.elapsed();
   if (remaining > 0) {

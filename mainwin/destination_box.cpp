@@ -3,22 +3,22 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
-#include "app/folders.h"
 #include "app/helpfunction.h"
+#include "settings/preferences/preference_values.h"
 #include "platform/application.h"
 #include "platform/shell.h"
 
-DestinationBox::DestinationBox(QLineEdit* edit, QWidget* owner)
-    : QObject(owner), edit_(edit), owner_(owner) {}
+DestinationBox::DestinationBox(const UiContext& ui, QLineEdit* edit, QWidget* owner)
+    : QObject(owner), ui_(ui), edit_(edit), owner_(owner) {}
 
 void DestinationBox::ReadDestination() {
-  edit_->setText(PreferenceFolder(QStringLiteral("destination"), QStringLiteral("Output")));
+  edit_->setText(prefs::PreferenceFolder(ui_.context, prefs::kDestination, QStringLiteral("Output")));
   lastOutputFile_.clear();
 }
 
 void DestinationBox::Browse() {
   QString folder;
-  if (!BrowseForFolder(owner_, QStringLiteral("Please Select Output Folder"), folder)) {
+  if (!BrowseForFolder(ui_.app.GetDialogs(), owner_, QStringLiteral("Please Select Output Folder"), folder)) {
     return;
   }
   edit_->setText(folder);
@@ -26,17 +26,14 @@ void DestinationBox::Browse() {
 }
 
 void DestinationBox::Open() {
-  platform::Application* app = platform::Application::Current();
-  if (app == nullptr) {
-    return;
-  }
+  platform::Shell& shell = ui_.app.GetShell();
   if (!lastOutputFile_.isEmpty() && QFileInfo(lastOutputFile_).isFile()) {
-    app->GetShell().ShowInFileManager(lastOutputFile_);
+    shell.ShowInFileManager(lastOutputFile_);
     return;
   }
   const QString destination = Destination();
   if (!destination.isEmpty()) {
-    app->GetShell().Open(destination);
+    shell.Open(destination);
   }
 }
 

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "app/ui_context.h"
+
 class QLineEdit;
 class QWidget;
 
@@ -13,7 +15,7 @@ class DestinationBox : public QObject {
   Q_OBJECT
 
  public:
-  DestinationBox(QLineEdit* edit, QWidget* owner);
+  DestinationBox(const UiContext& ui, QLineEdit* edit, QWidget* owner);
 
   // The destination preference (or its default folder); forgets the last output file.
   void ReadDestination();
@@ -27,6 +29,7 @@ class DestinationBox : public QObject {
   void SetLastOutputFile(const QString& file) { lastOutputFile_ = file; }
 
  private:
+  UiContext ui_;
   QLineEdit* edit_;
   QWidget* owner_;
   QString lastOutputFile_;

@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/mui_context.h"
+#include "base/mui_context.h"
 #include "info/splash_window.h"
 #include "mainwin/destination_box.h"
 #include "mainwin/profile_boxes.h"
@@ -40,11 +40,6 @@ constexpr int kAudioListWidth = 200;
 constexpr int kProfileRows = 35;
 constexpr int kBoxHeight = 24;
 
-QString ContextText(QString MuiContext::*field) {
-  const MuiContext* context = CurrentContext();
-  return context != nullptr ? context->*field : QString();
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QString::fromUtf8(name));
@@ -67,14 +62,15 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, int x, int y, int width,
 
 }  // namespace
 
-TConverterForm1::TConverterForm1(QWidget* parent) : QWidget(parent) {
+TConverterForm1::TConverterForm1(const UiContext& ui, QWidget* parent)
+    : QWidget(parent), ui_(ui), catalogue_(ui.context), list_(ui.context), listEnvironment_(ui.app) {
   setObjectName(QStringLiteral("TConverterForm1"));
-  setWindowTitle(ContextText(&MuiContext::productName));
+  setWindowTitle(ui_.context.productName);
   // 1. The form and its controls, the catalogue, the id lists and the task list object (members).
   actions.Create(this);
   CreateControls();
-  profiles_ = new ProfileBoxes(catalogue_, CmbProfileGrp, CmbProfile, list_, this);
-  destination_ = new DestinationBox(EditOutPath, this);
+  profiles_ = new ProfileBoxes(ui_.context, catalogue_, CmbProfileGrp, CmbProfile, list_, this);
+  destination_ = new DestinationBox(ui_, EditOutPath, this);
   // 2. The picture component for snapshots; the window works without it.
   CreateInto(edit_, kEditName);
   // 3. The list's focus handlers go first: binding keeps the focus-changing one to call on from its own.
@@ -83,7 +79,7 @@ TConverterForm1::TConverterForm1(QWidget* parent) : QWidget(parent) {
     VstListFocusChanging(oldNode, newNode, allowed);
   };
   VstList->Tree().events.focusChanged = [this](TaskNode* node, int) { VstListFocusChanged(node); };
-  Bind(*VstList, list_, kOutputColumn);
+  Bind(*VstList, list_, kOutputColumn, listEnvironment_, ui_.context.productFolder);
   facts_ = std::make_unique<ActionFactsReader>(VstList->Tree());
   ConnectActions();
   // 4. Title, slider, welcome picture, edition.
@@ -93,7 +89,7 @@ TConverterForm1::TConverterForm1(QWidget* parent) : QWidget(parent) {
     move(screen->availableGeometry().center() - rect().center());
   }
   // 5. The splash, for its fixed time, while window messages go on.
-  ShowSplashFor(kSplashMilliseconds);
+  ShowSplashFor(ui_.context, kSplashMilliseconds);
   // 6. The profile boxes, with the remembered group and profile.
   profiles_->FillGroups();
 
@@ -111,7 +107,7 @@ TConverterForm1::~TConverterForm1() {
 }
 
 QString TConverterForm1::SkinPath(const QString& file) const {
-  return ContextText(&MuiContext::productFolder) + QStringLiteral("Skins/") + file;
+  return ui_.context.productFolder + QStringLiteral("Skins/") + file;
 }
 
 TssSkinButton* TConverterForm1::MakeButton(const char* name, const char* picture, int x, int y,
@@ -133,7 +129,7 @@ TssSkinButton* TConverterForm1::MakeButton(const char* name, const char* picture
 }
 
 void TConverterForm1::CreateControls() {
-  const QString productFolder = ContextText(&MuiContext::productFolder);
+  const QString productFolder = ui_.context.productFolder;
   setStyleSheet(
       SkinStyleSheet(productFolder.isEmpty() ? QString() : productFolder + QStringLiteral("Skins")));
   QFont font(QStringLiteral("Arial"));
@@ -282,7 +278,7 @@ void TConverterForm1::CreateControls() {
 }
 
 void TConverterForm1::DressWindow() {
-  lblTitle->setText(ContextText(&MuiContext::productName));
+  lblTitle->setText(ui_.context.productName);
   lblTitle->adjustSize();
   SkinProcess1->SetImage2(SkinPath(QStringLiteral("progress.bmp")));
   SkinProcess1->SetImage3(SkinPath(QStringLiteral("slide.bmp")));
@@ -294,7 +290,7 @@ void TConverterForm1::DressWindow() {
 }
 
 void TConverterForm1::ApplyEdition() {
-  if (!IsAudioEdition()) {
+  if (!IsAudioEdition(ui_.context)) {
     return;
   }
   actions.Effect->setVisible(false);

@@ -6,10 +6,12 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/ui_context.h"
 #include "components/i_edit.h"
 #include "mainwin/main_actions.h"
 #include "plug/plug_ptr.h"
 #include "settings/catalogue.h"
+#include "tasks/qt_list_environment.h"
 #include "tasks/task_list.h"
 
 class DestinationBox;
@@ -28,8 +30,7 @@ class VstList;
 
 // The main window: the task list (or the welcome picture while it is empty), the preview player
 // beside it, the track boxes of the focused item, the profile and destination boxes, and the buttons
-// and menus that start every operation. It reads the published context, so the run entry creates it
-// after publishing.
+// and menus that start every operation. The run entry hands it the context and the application.
 //
 // Every operation is an action (see MainActions) whose enable rule is evaluated whenever the
 // application is idle.
@@ -37,7 +38,8 @@ class TConverterForm1 : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TConverterForm1(QWidget* parent = nullptr);
+  // `ui` outlives the window.
+  explicit TConverterForm1(const UiContext& ui, QWidget* parent = nullptr);
   ~TConverterForm1() override;
 
   // Runs the update handlers now (the window also runs them whenever the application goes idle).
@@ -146,8 +148,10 @@ class TConverterForm1 : public QWidget {
   // After a load: the first items replace the welcome picture and bring the track boxes to life.
   void AfterLoad(bool added);
 
+  UiContext ui_;
   ConverterSettings catalogue_;
   TVirtualStringTreeHelper list_;
+  ApplicationListEnvironment listEnvironment_;
   PlugPtr<I_Edit> edit_;
   ProfileBoxes* profiles_ = nullptr;
   DestinationBox* destination_ = nullptr;

@@ -3,9 +3,8 @@
 #include <QAction>
 #include <QComboBox>
 
-#include "app/helpfunction.h"
-#include "app/mui_context.h"
-#include "convert/converterconvert.h"
+#include "base/mui_context.h"
+#include "convert/conversion.h"
 #include "info/about_window.h"
 #include "mainwin/main_window.h"
 #include "mainwin/destination_box.h"
@@ -20,11 +19,6 @@ namespace {
 
 // The sibling downloader program, next to the host.
 constexpr char kDownloaderProgram[] = "Tolvermax Fetchwell Pro";
-
-QString ContextField(QString MuiContext::*field) {
-  const MuiContext* context = CurrentContext();
-  return context != nullptr ? context->*field : QString();
-}
 
 }  // namespace
 
@@ -49,10 +43,10 @@ void TConverterForm1::ConnectActions() {
   on(a.PreviewStop, [this] { PreviewStopExecute(); });
   // The help the product folder ships, the same file the Preferences window's help button opens.
   on(a.HelpContent,
-     [] { ShellOpen(ContextField(&MuiContext::productFolder) + QStringLiteral("help.html")); });
-  on(a.HomePage, [] { ShellOpen(ContextField(&MuiContext::homePageLink)); });
-  on(a.Support, [] { ShellOpen(ContextField(&MuiContext::supportLink)); });
-  on(a.About, [this] { ShowAboutWindow(this); });
+     [this] { ui_.app.GetShell().Open(ui_.context.productFolder + QStringLiteral("help.html")); });
+  on(a.HomePage, [this] { ui_.app.GetShell().Open(ui_.context.homePageLink); });
+  on(a.Support, [this] { ui_.app.GetShell().Open(ui_.context.supportLink); });
+  on(a.About, [this] { ShowAboutWindow(ui_, this); });
   // Properties, the clip editor pages, Settings (the profile editor), play, previous, next and the
   // snapshots open windows that are bound to these actions where those windows are made.
 
@@ -75,8 +69,8 @@ void TConverterForm1::ConnectActions() {
 }
 
 void TConverterForm1::PreferencesExecute() {
-  ConverterPreferences preferences;
-  preferences.AttachApplication(platform::Application::Current());
+  ConverterPreferences preferences(ui_.context);
+  preferences.AttachApplication(&ui_.app);
   if (preferences.Execute()) {
     destination_->ReadDestination();
     lastSnapshot_.clear();
@@ -87,7 +81,7 @@ void TConverterForm1::StartConvertActExecute() {
   VstList->Tree().EndEditNode();
   PreviewStopExecute();
   const ConvertOutcome outcome =
-      ConvertCheckedItems(ConvertBatch{&list_, &catalogue_, destination_->Destination()});
+      ConvertCheckedItems(ui_, ConversionRequest{&list_, &catalogue_, destination_->Destination()});
   if (!outcome.firstOutputFile.isEmpty()) {
     destination_->SetLastOutputFile(outcome.firstOutputFile);
   }
@@ -98,10 +92,7 @@ void TConverterForm1::StartConvertActExecute() {
 
 void TConverterForm1::SBDownloaderClick() {
   // A downloader that is not installed is not reported.
-  platform::Application* app = platform::Application::Current();
-  if (app != nullptr) {
-    app->GetShell().Open(ContextField(&MuiContext::moduleFolder) + QString::fromUtf8(kDownloaderProgram));
-  }
+  ui_.app.GetShell().Open(ui_.context.moduleFolder + QString::fromUtf8(kDownloaderProgram));
 }
 
 void TConverterForm1::SBtnBrowseClick() {

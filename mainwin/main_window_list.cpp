@@ -25,12 +25,9 @@ constexpr char kNoProfileMessage[] =
     "No output profile is available, so no files can be added. The profile catalogue may be missing "
     "or damaged; please reinstall the program.";
 
-void Tell(const QString& text) {
-  platform::Application* app = platform::Application::Current();
-  if (app != nullptr) {
-    app->GetDialogs().MessageBox(app->MainForm(), text, app->Title(), platform::MsgButtons::Ok,
-                                 platform::MsgIcon::Warning);
-  }
+void Tell(platform::Application& app, const QString& text) {
+  app.GetDialogs().MessageBox(app.MainForm(), text, app.Title(), platform::MsgButtons::Ok,
+                              platform::MsgIcon::Warning);
 }
 
 QStringList LocalFilesOf(const QMimeData* data) {
@@ -52,7 +49,7 @@ const ProfileSetting* TConverterForm1::ProfileForNewItems() {
   const ProfileSetting* profile = profiles_->CurrentProfile();
   if (profile == nullptr) {
     // Items without a profile could be neither named nor converted.
-    Tell(QString::fromUtf8(kNoProfileMessage));
+    Tell(ui_.app, QString::fromUtf8(kNoProfileMessage));
   }
   return profile;
 }
@@ -70,15 +67,11 @@ void TConverterForm1::AddFileActExecute() {
   if (current == nullptr) {
     return;
   }
-  platform::Application* app = platform::Application::Current();
-  if (app == nullptr) {
-    return;
-  }
   const QStringList chosen =
-      app->GetDialogs().OpenFiles(this, QStringLiteral("Select Video File"), BuildOpenFilter());
+      ui_.app.GetDialogs().OpenFiles(this, QStringLiteral("Select Video File"), BuildOpenFilter(ui_.context));
   QStringList kept;
   for (const QString& path : chosen) {
-    if (IsSupportedFile(path)) {
+    if (IsSupportedFile(ui_.context, path)) {
       kept.push_back(path);
     }
   }
@@ -100,7 +93,7 @@ void TConverterForm1::AddFolderActExecute() {
     return;
   }
   QString folder;
-  if (!BrowseForFolder(this, QStringLiteral("Please Select Video Folder"), folder)) {
+  if (!BrowseForFolder(ui_.app.GetDialogs(), this, QStringLiteral("Please Select Video Folder"), folder)) {
     return;
   }
   PreviewStopExecute();
@@ -167,7 +160,7 @@ void TConverterForm1::ClearAllExecute() {
 void TConverterForm1::ActMergeExecute() {
   const ProfileSetting* current = profiles_->CurrentProfile();
   if (current == nullptr) {
-    Tell(QString::fromUtf8(kNoProfileMessage));
+    Tell(ui_.app, QString::fromUtf8(kNoProfileMessage));
     return;
   }
   const ProfileSetting profile = *current;

@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "app/mui_context.h"
+#include "base/mui_context.h"
 #include "settings/catalogue.h"
 #include "settings/current_profile.h"
 #include "tasks/task_list.h"
@@ -19,21 +19,11 @@ int RowOf(const QComboBox* box, const QString& text) {
   return -1;
 }
 
-QString RememberedGroup() {
-  const MuiContext* context = CurrentContext();
-  return context != nullptr ? context->currentProfileGroup : QString();
-}
-
-QString RememberedProfile() {
-  const MuiContext* context = CurrentContext();
-  return context != nullptr ? context->currentProfile : QString();
-}
-
 }  // namespace
 
-ProfileBoxes::ProfileBoxes(ConverterSettings& catalogue, QComboBox* groups, QComboBox* profiles,
-                           TVirtualStringTreeHelper& list, QObject* parent)
-    : QObject(parent), catalogue_(catalogue), groups_(groups), profiles_(profiles), list_(list) {
+ProfileBoxes::ProfileBoxes(MuiContext& context, ConverterSettings& catalogue, QComboBox* groups,
+                           QComboBox* profiles, TVirtualStringTreeHelper& list, QObject* parent)
+    : QObject(parent), context_(context), catalogue_(catalogue), groups_(groups), profiles_(profiles), list_(list) {
   // `activated` comes from the user only; the operations run the handlers themselves.
   connect(groups_, &QComboBox::activated, this, [this] { GroupChosen(); });
   connect(profiles_, &QComboBox::activated, this, [this] { ProfileChosen(); });
@@ -51,7 +41,7 @@ void ProfileBoxes::FillGroups() {
   if (groups_->count() == 0) {
     return;
   }
-  const int remembered = RowOf(groups_, RememberedGroup());
+  const int remembered = RowOf(groups_, context_.currentProfileGroup);
   groups_->setCurrentIndex(remembered >= 0 ? remembered : 0);
   GroupChosen();
 }
@@ -72,14 +62,14 @@ void ProfileBoxes::GroupChosen() {
     }
   }
   if (profiles_->count() > 0) {
-    const int remembered = RowOf(profiles_, RememberedProfile());
+    const int remembered = RowOf(profiles_, context_.currentProfile);
     profiles_->setCurrentIndex(remembered >= 0 ? remembered : 0);
     ProfileChosen();
     return;
   }
   // A group without profiles falls back to the remembered group. When that is this very group the
   // fallback would choose it again for ever, so the profile box stays empty instead.
-  const int fallback = RowOf(groups_, RememberedGroup());
+  const int fallback = RowOf(groups_, context_.currentProfileGroup);
   groups_->setCurrentIndex(fallback);
   if (fallback >= 0 && fallback != row) {
     GroupChosen();
@@ -126,17 +116,15 @@ void ProfileBoxes::ProfileChosen() {
 
 void ProfileBoxes::Remember() {
   const CurrentProfileChoice choice{groups_->currentText(), profiles_->currentText()};
-  if (MuiContext* context = CurrentContext(); context != nullptr) {
-    context->currentProfileGroup = choice.group;
-    context->currentProfile = choice.profile;
-  }
+  context_.currentProfileGroup = choice.group;
+  context_.currentProfile = choice.profile;
   // Moving the focus through items of one profile chooses it again and again; the file already holds
   // it, and each save is flushed to the disk.
   if (written_ && written_->group == choice.group && written_->profile == choice.profile) {
     return;
   }
   // A missing file is created; a failed save costs only the memory of this choice.
-  if (WriteCurrentProfile(choice)) {
+  if (WriteCurrentProfile(context_, choice)) {
     written_ = choice;
   } else {
     written_.reset();

@@ -11,11 +11,12 @@
 class ConverterSettings;
 class QComboBox;
 class TVirtualStringTreeHelper;
+struct MuiContext;
 struct ProfileSetting;
 
 // The main window's two profile boxes: the groups of the catalogue and the profiles of the chosen
 // group. The chosen pair is what new items and merges receive, and choosing a profile gives it to the
-// focused item at once. Every choice is remembered by caption in the published context and in the
+// focused item at once. Every choice is remembered by caption in the context and in the
 // current-profile file of the user data folder.
 //
 // Selecting a row and then running that box's handler is how the operations chain; the handlers
@@ -24,7 +25,8 @@ class ProfileBoxes : public QObject {
   Q_OBJECT
 
  public:
-  ProfileBoxes(ConverterSettings& catalogue, QComboBox* groups, QComboBox* profiles,
+  // `context` (where the choice is remembered for this run) outlives the boxes.
+  ProfileBoxes(MuiContext& context, ConverterSettings& catalogue, QComboBox* groups, QComboBox* profiles,
                TVirtualStringTreeHelper& list, QObject* parent = nullptr);
 
   // Loads the catalogue, lists its groups and selects the remembered one (row 0 when it is gone).
@@ -49,6 +51,7 @@ class ProfileBoxes : public QObject {
  private:
   void Remember();
 
+  MuiContext& context_;
   ConverterSettings& catalogue_;
   QComboBox* groups_;
   QComboBox* profiles_;

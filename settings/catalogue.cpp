@@ -3,21 +3,21 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/mui_context.h"
-#include "app/qt_text.h"
+#include "base/folders.h"
+#include "base/mui_context.h"
+#include "base/qt_text.h"
 #include "components/i_save_option_xml.h"
 #include "plug/plug_ptr.h"
 #include "settings/profile_record.h"
 
 namespace {
 
-// Empty without a published context: nothing may be read or written relative to the working folder.
-QString ProductFile(const char* relative) {
-  const MuiContext* context = CurrentContext();
-  if (context == nullptr || context->productFolder.isEmpty()) {
+// Empty without a product folder: nothing may be read relative to the working folder.
+QString ProductFile(const MuiContext& context, const char* relative) {
+  if (context.productFolder.isEmpty()) {
     return {};
   }
-  return context->productFolder + QString::fromUtf8(relative);
+  return context.productFolder + QString::fromUtf8(relative);
 }
 
 }  // namespace
@@ -31,7 +31,7 @@ void ConverterSettings::Clear() {
 
 bool ConverterSettings::LoadCatalogue() {
   Clear();
-  const QString groupFile = ProductFile(kProfileGroupFile);
+  const QString groupFile = ProductFile(context_, kProfileGroupFile);
   PlugPtr<I_SaveOptionXml> store;
   if (groupFile.isEmpty() || !CreateInto(store, kSaveOptionXmlName)) {
     return false;
@@ -46,8 +46,11 @@ bool ConverterSettings::LoadCatalogue() {
     } while (store->NextRecord());
   }
 
-  for (const char* file : {kFactoryProfileFile, kUserProfileFile}) {
-    if (store->Load(U16(ProductFile(file))) && store->FirstRecord(kProfileRecordName)) {
+  // The user's profiles are the program's own writing, so the user's copy comes first.
+  const QString profileFiles[] = {ProductFile(context_, kFactoryProfileFile),
+                                  UserFileToRead(context_, QString::fromUtf8(kUserProfileFile))};
+  for (const QString& file : profileFiles) {
+    if (!file.isEmpty() && store->Load(U16(file)) && store->FirstRecord(kProfileRecordName)) {
       do {
         if (!IsDisabledRecord(*store)) {
           AddLoadedProfile(ReadProfileRecord(*store));
@@ -135,14 +138,15 @@ bool ConverterSettings::DeleteUserProfile(ProfileSetting* profile) {
 }
 
 bool ConverterSettings::SaveUserProfiles() const {
-  const QString userFile = ProductFile(kUserProfileFile);
+  const QString relative = QString::fromUtf8(kUserProfileFile);
+  const QString target = UserFileToWrite(context_, relative);
   PlugPtr<I_SaveOptionXml> store;
-  if (userGroup_ == nullptr || userFile.isEmpty() || !CreateInto(store, kSaveOptionXmlName)) {
+  if (userGroup_ == nullptr || target.isEmpty() || !CreateInto(store, kSaveOptionXmlName)) {
     return false;
   }
-  // A missing file is no error: Save creates it. Whatever else the file holds besides the profile
-  // elements is kept.
-  store->Load(U16(userFile));
+  // A missing file is no error: saving creates it. Whatever else the file holds besides the profile
+  // elements is kept; the first save takes the product's copy as its start.
+  store->Load(U16(UserFileToRead(context_, relative)));
   store->ClearRecords();
   for (const auto& profile : profiles_) {
     if (IsUserProfile(profile.get())) {
@@ -150,5 +154,5 @@ bool ConverterSettings::SaveUserProfiles() const {
       WriteProfileRecord(*store, *profile);
     }
   }
-  return store->Save();
+  return store->SaveAs(U16(target));
 }

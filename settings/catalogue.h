@@ -7,14 +7,16 @@
 
 #include "settings/profile_setting.h"
 
+struct MuiContext;
+
 // Where the catalogue lives, relative to the product folder.
 inline constexpr char kProfileGroupFile[] = "Profile/ProfileGroup.xml";
 inline constexpr char kFactoryProfileFile[] = "Profile/Profile.xml";
 inline constexpr char kUserProfileFile[] = "Profile/UserProfile.xml";
 
 // The profile catalogue: the groups of the group file, the factory profiles, then the user's own
-// profiles, read through the option store ("SaveOptionXml") from the product folder of the published
-// context. It owns every group and profile; the pointers it hands out stay valid until the profile is
+// profiles, read through the option store ("SaveOptionXml") from the product folder of the context it
+// is given (the user's profiles from the user's copy first: see base/folders.h). It owns every group and profile; the pointers it hands out stay valid until the profile is
 // deleted, the catalogue loaded again or destroyed. Windows refer to profiles and groups across calls by
 // number.
 //
@@ -26,7 +28,8 @@ inline constexpr char kUserProfileFile[] = "Profile/UserProfile.xml";
 // UI thread only.
 class ConverterSettings {
  public:
-  ConverterSettings() = default;
+  // `context` outlives the catalogue.
+  explicit ConverterSettings(const MuiContext& context) : context_(context) {}
   ConverterSettings(const ConverterSettings&) = delete;
   ConverterSettings& operator=(const ConverterSettings&) = delete;
 
@@ -60,7 +63,7 @@ class ConverterSettings {
   bool DeleteUserProfile(ProfileSetting* profile);
   // Rewrites the user profile file with the user profiles, in catalogue order. The old file is replaced
   // atomically: a crash leaves either the old or the new file. False when nothing could be written
-  // (no context, no option store, no user group, a failed save); the catalogue in memory is kept.
+  // (no user data folder, no option store, no user group, a failed save); the catalogue in memory is kept.
   bool SaveUserProfiles() const;
 
   // The first group of the group file marked as the user group, or null.
@@ -74,6 +77,7 @@ class ConverterSettings {
   void Clear();
   void AddLoadedProfile(ProfileSetting profile);
 
+  const MuiContext& context_;
   std::vector<std::unique_ptr<ProfileGroup>> groups_;
   std::vector<std::unique_ptr<ProfileSetting>> profiles_;
   const ProfileGroup* userGroup_ = nullptr;

@@ -1,18 +1,18 @@
 #include "settings/current_profile.h"
 
-#include "app/folders.h"
-#include "app/qt_text.h"
+#include "base/folders.h"
+#include "base/qt_text.h"
 #include "components/i_save_option_xml.h"
 #include "plug/plug_ptr.h"
 
-QString CurrentProfileFilePath() {
-  const QString folder = UserDataFolder();
+QString CurrentProfileFilePath(const MuiContext& context) {
+  const QString folder = UserDataFolder(context);
   return folder.isEmpty() ? QString() : folder + "/" + QString::fromUtf8(kCurrentProfileFile);
 }
 
-CurrentProfileChoice ReadCurrentProfile() {
+CurrentProfileChoice ReadCurrentProfile(const MuiContext& context) {
   CurrentProfileChoice choice;
-  const QString path = CurrentProfileFilePath();
+  const QString path = CurrentProfileFilePath(context);
   PlugPtr<I_SaveOptionXml> store;
   if (path.isEmpty() || !CreateInto(store, kSaveOptionXmlName) || !store->Load(U16(path))) {
     return choice;
@@ -22,8 +22,8 @@ CurrentProfileChoice ReadCurrentProfile() {
   return choice;
 }
 
-bool WriteCurrentProfile(const CurrentProfileChoice& choice) {
-  const QString path = CurrentProfileFilePath();
+bool WriteCurrentProfile(const MuiContext& context, const CurrentProfileChoice& choice) {
+  const QString path = CurrentProfileFilePath(context);
   PlugPtr<I_SaveOptionXml> store;
   if (path.isEmpty() || !CreateInto(store, kSaveOptionXmlName)) {
     return false;

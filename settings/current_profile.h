@@ -2,7 +2,9 @@
 
 #include <QString>
 
-// The last profile choice, kept across runs in the user data folder (UserDataFolder()) as the captions
+struct MuiContext;
+
+// The last profile choice, kept across runs in the user data folder (base/folders.h) as the captions
 // shown in the main window's boxes; names, not numbers, so that it survives a renumbered catalogue.
 
 inline constexpr char kCurrentProfileFile[] = "user_current_profile.xml";
@@ -15,11 +17,11 @@ struct CurrentProfileChoice {
 };
 
 // UserDataFolder() + "/user_current_profile.xml"; empty when there is no user data folder.
-QString CurrentProfileFilePath();
+QString CurrentProfileFilePath(const MuiContext& context);
 
 // Both captions; empty texts when the file, a key or the option store is missing.
-CurrentProfileChoice ReadCurrentProfile();
+CurrentProfileChoice ReadCurrentProfile(const MuiContext& context);
 
 // Rewrites both captions, keeping anything else the file holds, and saves atomically. False when there
 // is no user data folder or option store, or the save fails.
-bool WriteCurrentProfile(const CurrentProfileChoice& choice);
+bool WriteCurrentProfile(const MuiContext& context, const CurrentProfileChoice& choice);

@@ -1,6 +1,6 @@
 #include "settings/edition.h"
 
-#include "app/mui_context.h"
+#include "base/mui_context.h"
 
 namespace {
 
@@ -83,9 +83,8 @@ int EditionIndexOf(const QString& productName) {
   return kNoEdition;
 }
 
-int EditionIndex() {
-  const MuiContext* context = CurrentContext();
-  return context == nullptr ? kNoEdition : EditionIndexOf(context->productName);
+int EditionIndex(const MuiContext& context) {
+  return EditionIndexOf(context.productName);
 }
 
 EditionInput InputOf(int edition) {
@@ -97,7 +96,6 @@ bool IsAudioEditionName(const QString& productName) {
          productName.contains(QLatin1StringView("Audio Converter"));
 }
 
-bool IsAudioEdition() {
-  const MuiContext* context = CurrentContext();
-  return context != nullptr && IsAudioEditionName(context->productName);
+bool IsAudioEdition(const MuiContext& context) {
+  return IsAudioEditionName(context.productName);
 }

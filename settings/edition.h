@@ -3,8 +3,10 @@
 #include <QString>
 #include <array>
 
+struct MuiContext;
+
 // The module serves several editions of the studio's products and tells them apart by the product
-// name the host passes (the published context's productName).
+// name the host passes (the context's productName).
 
 // EditionIndex's answer when no edition is recognised; also the number of entries in EditionList.
 inline constexpr int kNoEdition = 47;
@@ -28,12 +30,12 @@ enum class EditionInput {
 // The index of the first entry found in `productName` (plain substring search, case-sensitive), or
 // kNoEdition.
 int EditionIndexOf(const QString& productName);
-// EditionIndexOf the published product name; kNoEdition before the context is published.
-int EditionIndex();
+// EditionIndexOf the context's product name.
+int EditionIndex(const MuiContext& context);
 
 // What edition `edition` (0 .. kNoEdition) opens; kNothing outside the list.
 EditionInput InputOf(int edition);
 
 // Audio editions hide the video-only functions: the name holds "MP3" or "Audio Converter".
 bool IsAudioEditionName(const QString& productName);
-bool IsAudioEdition();
+bool IsAudioEdition(const MuiContext& context);

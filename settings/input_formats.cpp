@@ -123,8 +123,8 @@ QString OpenFilterFor(int edition) {
   return "All Supported Formats|" + allPatterns.join(u';') + "|" + rows.join(u'|');
 }
 
-QString BuildOpenFilter() {
-  return OpenFilterFor(EditionIndex());
+QString BuildOpenFilter(const MuiContext& context) {
+  return OpenFilterFor(EditionIndex(context));
 }
 
 bool IsSupportedPatternFor(int edition, const QString& pattern) {
@@ -142,6 +142,6 @@ bool IsSupportedPatternFor(int edition, const QString& pattern) {
   return false;
 }
 
-bool IsSupportedPattern(const QString& pattern) {
-  return IsSupportedPatternFor(EditionIndex(), pattern);
+bool IsSupportedPattern(const MuiContext& context, const QString& pattern) {
+  return IsSupportedPatternFor(EditionIndex(context), pattern);
 }

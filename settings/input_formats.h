@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <vector>
 
+struct MuiContext;
+
 // The input file types the open-file dialog offers and the task list accepts, by edition (edition.h).
 
 struct InputFormatRow {
@@ -18,11 +20,11 @@ const std::vector<InputFormatRow>& InputFormatTable();
 // "All Supported Formats|" + every offered pattern joined with ";" + "|" + the offered rows, each
 // "description|patterns joined with ;", joined with "|". A pattern of several rows occurs several times.
 QString OpenFilterFor(int edition);
-// OpenFilterFor(EditionIndex()).
-QString BuildOpenFilter();
+// OpenFilterFor(EditionIndex(context)).
+QString BuildOpenFilter(const MuiContext& context);
 
 // `pattern` is "*" and a file's extension with its dot ("*" alone for a name without one). True when,
 // lower-cased, it equals a pattern of a row the edition offers, or such a row has "*.*".
 bool IsSupportedPatternFor(int edition, const QString& pattern);
-// IsSupportedPatternFor(EditionIndex(), pattern).
-bool IsSupportedPattern(const QString& pattern);
+// IsSupportedPatternFor(EditionIndex(context), pattern).
+bool IsSupportedPattern(const MuiContext& context, const QString& pattern);

@@ -3,7 +3,7 @@
 #include <array>
 #include <variant>
 
-#include "app/qt_text.h"
+#include "base/qt_text.h"
 #include "components/i_save_option_xml.h"
 
 namespace {

@@ -16,7 +16,7 @@ QuietEnvironment g_quiet;
 
 }  // namespace
 
-TVirtualStringTreeHelper::TVirtualStringTreeHelper() = default;
+TVirtualStringTreeHelper::TVirtualStringTreeHelper(const MuiContext& context) : context_(context) {}
 
 TVirtualStringTreeHelper::~TVirtualStringTreeHelper() {
   *alive_ = false;

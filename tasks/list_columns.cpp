@@ -1,7 +1,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/helpfunction.h"
+#include "base/routines.h"
 #include "tasks/task_list.h"
 
 namespace {

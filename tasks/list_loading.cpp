@@ -2,7 +2,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/helpfunction.h"
+#include "base/routines.h"
 #include "components/i_ff_preview.h"
 #include "plug/plug_ptr.h"
 #include "tasks/item_factory.h"
@@ -102,7 +102,7 @@ bool TVirtualStringTreeHelper::LoadFolderTree(const QString& folder, const Profi
       if (!*alive || tree_ == nullptr) {
         return false;
       }
-    } else if (IsSupportedFile(path)) {
+    } else if (IsSupportedFile(context_, path)) {
       files.push_back(path);
     }
   }

@@ -16,6 +16,8 @@
 #include "tasks/task_tree.h"
 #include "tasks/track_choice.h"
 
+struct MuiContext;
+
 // The task list: the items of a bound task tree and every rule about them — loading files and
 // folders, unique output names, renaming, moving, removing, checking, merging, dragging inside the
 // list, profiles and clip edits across items, and which items a conversion takes.
@@ -32,7 +34,8 @@ class TVirtualStringTreeHelper : private TaskTreeObserver {
   // No drag has been seen over the list yet.
   static constexpr int kNoDragStart = std::numeric_limits<int32_t>::max();
 
-  TVirtualStringTreeHelper();
+  // `context` (which decides the input types the list accepts) outlives the list.
+  explicit TVirtualStringTreeHelper(const MuiContext& context);
   // Clears the bound tree first.
   ~TVirtualStringTreeHelper();
   TVirtualStringTreeHelper(const TVirtualStringTreeHelper&) = delete;
@@ -131,6 +134,7 @@ class TVirtualStringTreeHelper : private TaskTreeObserver {
                       QSet<QString>& visited);
   void MoveDragged(const std::vector<TaskNode*>& dragged, TaskNode* target, AttachMode mode, int level);
 
+  const MuiContext& context_;
   TaskTree* tree_ = nullptr;
   int outputColumn_ = 3;
   decltype(TaskTreeEvents::focusChanging) previousFocusChanging_;

@@ -1,7 +1,10 @@
 #include "settings/preferences/preference_values.h"
 
-#include "app/qt_text.h"
+#include "base/folders.h"
+#include "base/mui_context.h"
+#include "base/qt_text.h"
 #include "components/i_save_option_xml.h"
+#include "plug/plug_ptr.h"
 
 namespace prefs {
 
@@ -26,8 +29,38 @@ QStringList SkinItems() {
   return {QString::fromLatin1(kDefaultSkin)};
 }
 
-QString PreferencesFile(const QString& productFolder) {
-  return productFolder + QStringLiteral("Profile/preferences.xml");
+QString PreferencesFileToRead(const MuiContext& context) {
+  return UserFileToRead(context, QString::fromUtf8(kPreferencesFile));
+}
+
+QString PreferencesFileToWrite(const MuiContext& context) {
+  return UserFileToWrite(context, QString::fromUtf8(kPreferencesFile));
+}
+
+QString PreferenceFolder(const MuiContext& context, const char16_t* key, const QString& subName) {
+  QString value;
+  {
+    PlugPtr<I_SaveOptionXml> store;
+    if (CreateInto(store, kSaveOptionXmlName)) {
+      store->Load(U16(PreferencesFileToRead(context)));
+      // Copied before the store goes: its text is only valid until the next call on it.
+      value = QString::fromUtf16(store->GetString(key));
+    }
+  }
+  if (!value.isEmpty()) {
+    return value;
+  }
+  return DefaultWorkFolder(context, subName);
+}
+
+std::optional<int> StoredAfterRippingDone(const MuiContext& context) {
+  PlugPtr<I_SaveOptionXml> store;
+  int32_t value = 0;
+  if (!CreateInto(store, kSaveOptionXmlName) || !store->Load(U16(PreferencesFileToRead(context))) ||
+      !store->TryGetInt(kAfterRippingDone, &value)) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 int MatchItem(const QStringList& items, const QString& text) {

@@ -5,10 +5,15 @@
 #include <optional>
 
 class I_SaveOptionXml;
+struct MuiContext;
 
-// The keys of "Profile/preferences.xml" and the fixed choice lists of the Preferences window. Plain
-// Qt Core, so the rules are tested without a window.
+// The one definition of the preferences file and its keys that every reader and writer uses, and the
+// fixed choice lists of the Preferences window. Plain Qt Core, so the rules are tested without a
+// window.
 namespace prefs {
+
+// Relative to the product folder; the program writes the user's copy (base/folders.h).
+inline constexpr char kPreferencesFile[] = "Profile/preferences.xml";
 
 inline constexpr char16_t kDestination[] = u"general\\destination";
 inline constexpr char16_t kSnapShotFolder[] = u"general\\snap_shot_folder";
@@ -28,8 +33,19 @@ QStringList SkinItems();
 inline constexpr char kDefaultLanguage[] = "English";
 inline constexpr char kDefaultSkin[] = "Default";
 
-// The preferences file of a product folder (which ends in "/").
-QString PreferencesFile(const QString& productFolder);
+// Where the preferences are read from: the user's copy, else the product's default.
+QString PreferencesFileToRead(const MuiContext& context);
+// Where Apply writes them: the user's copy. Empty when there is no user data folder.
+QString PreferencesFileToWrite(const MuiContext& context);
+
+// A folder preference (kDestination or kSnapShotFolder). The user's choice is taken as it stands, even
+// when it does not exist yet: the converter reports an unusable folder when it needs it. When unset,
+// the default <documents>/<makerName>/<subName>, created; empty when neither can be found.
+QString PreferenceFolder(const MuiContext& context, const char16_t* key, const QString& subName);
+
+// The stored after-conversion action (an index of RippingDoneItems()); nothing when unset or
+// unreadable.
+std::optional<int> StoredAfterRippingDone(const MuiContext& context);
 
 // The first item equal to `text` when letter case is ignored; -1 when none is.
 int MatchItem(const QStringList& items, const QString& text);

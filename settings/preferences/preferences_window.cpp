@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/folders.h"
+#include "base/folders.h"
 #include "app/helpfunction.h"
-#include "app/mui_context.h"
-#include "app/qt_text.h"
+#include "base/mui_context.h"
+#include "platform/dialogs.h"
+#include "platform/shell.h"
+#include "base/qt_text.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "settings/preferences/preference_values.h"
@@ -21,15 +23,9 @@
 
 namespace {
 
-QString ProductFolder() {
-  const MuiContext* context = CurrentContext();
-  return context != nullptr ? context->productFolder : QString();
-}
-
 // The product's picture when it has one, else the copy built into the program.
-QImage Picture(const char* file) {
+QImage Picture(const QString& productFolder, const char* file) {
   const QString name = QString::fromLatin1(file);
-  const QString productFolder = ProductFolder();
   if (!productFolder.isEmpty()) {
     QImage picture(productFolder + QStringLiteral("Skins/") + name);
     if (!picture.isNull()) {
@@ -39,11 +35,11 @@ QImage Picture(const char* file) {
   return QImage(QStringLiteral(":/preferences/") + name);
 }
 
-TssSkinButton* Button(QWidget* parent, const char* name, const char* file, int x, int y) {
+TssSkinButton* Button(QWidget* parent, const char* name, const QImage& picture, int x, int y) {
   auto* button = new TssSkinButton(parent);
   button->setObjectName(QString::fromLatin1(name));
   button->SetDivNum(skin::kButtonFrames);
-  button->SetSkin(Picture(file));
+  button->SetSkin(picture);
   button->move(x, y);
   return button;
 }
@@ -108,16 +104,17 @@ bool ConverterPreferences::AttachApplication(platform::Application* application)
 }
 
 bool ConverterPreferences::Execute() {
-  platform::Application* application =
-      application_ != nullptr ? application_ : platform::Application::Current();
-  TPreferencesForm1 form(application != nullptr ? application->MainForm() : nullptr);
+  if (application_ == nullptr) {
+    return false;
+  }
+  TPreferencesForm1 form(UiContext{context_, *application_}, application_->MainForm());
   return form.exec() == QDialog::Accepted;
 }
 
-TPreferencesForm1::TPreferencesForm1(QWidget* owner) : QDialog(owner) {
+TPreferencesForm1::TPreferencesForm1(const UiContext& ui, QWidget* owner) : QDialog(owner), ui_(ui) {
   setObjectName(QStringLiteral("PreferencesForm1"));
   setWindowTitle(QStringLiteral("Properties"));
-  const QString productFolder = ProductFolder();
+  const QString productFolder = ui_.context.productFolder;
   setStyleSheet(
       SkinStyleSheet(productFolder.isEmpty() ? QString() : productFolder + QStringLiteral("Skins")));
 
@@ -128,10 +125,10 @@ TPreferencesForm1::TPreferencesForm1(QWidget* owner) : QDialog(owner) {
   OptionPanel->setGeometry(GeneralPanel->geometry());
   ShowPage(true);
 
-  if (!productFolder.isEmpty() && CreateInto(store_, kSaveOptionXmlName)) {
-    file_ = prefs::PreferencesFile(productFolder);
+  if (CreateInto(store_, kSaveOptionXmlName)) {
+    file_ = prefs::PreferencesFileToWrite(ui_.context);
     // A missing file is a first run: every control shows its default.
-    store_->Load(U16(file_));
+    store_->Load(U16(prefs::PreferencesFileToRead(ui_.context)));
   }
   LoadValues();
 
@@ -150,7 +147,7 @@ void TPreferencesForm1::done(int result) {
 void TPreferencesForm1::BuildFrame() {
   ssSForm1 = new TssSkinForm(this);
   ssSForm1->setObjectName(QStringLiteral("ssSForm1"));
-  ssSForm1->SetPicture(Picture("form_preferences.png"));
+  ssSForm1->SetPicture(Pic("form_preferences.png"));
   if (ssSForm1->Glyph().isNull()) {
     resize(500, 360);
   }
@@ -160,19 +157,19 @@ void TPreferencesForm1::BuildFrame() {
   // Pressing the title moves the window as a caption would.
   new WindowDragger(lblTitle, Qt::LeftButton);
 
-  ssSBHelp = Button(this, "ssSBHelp", "tb_help.png", 450, 7);
-  ssSBClose = Button(this, "ssSBClose", "tb_close.png", 472, 7);
-  ssSBApply = Button(this, "ssSBApply", "btn_apply.png", 306, 320);
-  ssSBCancel = Button(this, "ssSBCancel", "btn_cancel.png", 400, 320);
+  ssSBHelp = Button(this, "ssSBHelp", Pic("tb_help.png"), 450, 7);
+  ssSBClose = Button(this, "ssSBClose", Pic("tb_close.png"), 472, 7);
+  ssSBApply = Button(this, "ssSBApply", Pic("btn_apply.png"), 306, 320);
+  ssSBCancel = Button(this, "ssSBCancel", Pic("btn_cancel.png"), 400, 320);
   connect(ssSBHelp, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBHelpClick);
   connect(ssSBClose, &TssSkinButton::OnClick, this, &QDialog::reject);
   connect(ssSBApply, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBApplyClick);
   connect(ssSBCancel, &TssSkinButton::OnClick, this, &QDialog::reject);
 
-  ImgLstGeneral = {Picture("tab_general_on.png"), Picture("tab_general.png")};
-  ImgLstOpt = {Picture("tab_option_on.png"), Picture("tab_option.png")};
-  ssSBGeneral = Button(this, "ssSBGeneral", "tab_general_on.png", 16, 44);
-  ssSBOption = Button(this, "ssSBOption", "tab_option.png", 130, 44);
+  ImgLstGeneral = {Pic("tab_general_on.png"), Pic("tab_general.png")};
+  ImgLstOpt = {Pic("tab_option_on.png"), Pic("tab_option.png")};
+  ssSBGeneral = Button(this, "ssSBGeneral", Pic("tab_general_on.png"), 16, 44);
+  ssSBOption = Button(this, "ssSBOption", Pic("tab_option.png"), 130, 44);
   connect(ssSBGeneral, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBGeneralClick);
   connect(ssSBOption, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBOptionClick);
 }
@@ -185,12 +182,12 @@ void TPreferencesForm1::BuildGeneralPage() {
   Label(GeneralPanel, QStringLiteral("Output"), 16, 6, true);
   Label(GeneralPanel, QStringLiteral("Output Folder"), 28, 32);
   Destination = FolderField(GeneralPanel, "Destination", 28);
-  DestBrowser = Button(GeneralPanel, "DestBrowser", "btn_pick.png", 378, 28);
-  DestOpen = Button(GeneralPanel, "DestOpen", "btn_open.png", 410, 28);
+  DestBrowser = Button(GeneralPanel, "DestBrowser", Pic("btn_pick.png"), 378, 28);
+  DestOpen = Button(GeneralPanel, "DestOpen", Pic("btn_open.png"), 410, 28);
   Label(GeneralPanel, QStringLiteral("Snapshot Folder"), 28, 62);
   SnapShot = FolderField(GeneralPanel, "SnapShot", 58);
-  SnapBrowser = Button(GeneralPanel, "SnapBrowser", "btn_pick.png", 378, 58);
-  SnapOpen = Button(GeneralPanel, "SnapOpen", "btn_open.png", 410, 58);
+  SnapBrowser = Button(GeneralPanel, "SnapBrowser", Pic("btn_pick.png"), 378, 58);
+  SnapOpen = Button(GeneralPanel, "SnapOpen", Pic("btn_open.png"), 410, 58);
   Label(GeneralPanel, QStringLiteral("Image Type"), 28, 92);
   ImageType = List(GeneralPanel, "ImageType", prefs::ImageTypeItems(), QRect(136, 88, 120, 24));
 
@@ -220,19 +217,15 @@ void TPreferencesForm1::BuildOptionPage() {
   Skin = List(OptionPanel, "Skin", prefs::SkinItems(), QRect(160, 102, 160, 24));
 }
 
+QImage TPreferencesForm1::Pic(const char* file) const {
+  return Picture(ui_.context.productFolder, file);
+}
+
 void TPreferencesForm1::LoadValues() {
   // Without a documents folder there is no sound default: a path under the root folder would be
   // made instead, so the fields stay empty and nothing is created.
-  QString documents;
-  QString defaultOutput;
-  QString defaultSnapshot;
-  const MuiContext* context = CurrentContext();
-  if (context != nullptr && DocumentsFolder(this, documents)) {
-    defaultOutput = documents + "/" + context->makerName + QStringLiteral("/Output");
-    defaultSnapshot = documents + "/" + context->makerName + QStringLiteral("/Snapshot");
-    QDir().mkpath(defaultOutput);
-    QDir().mkpath(defaultSnapshot);
-  }
+  const QString defaultOutput = DefaultWorkFolder(ui_.context, QStringLiteral("Output"));
+  const QString defaultSnapshot = DefaultWorkFolder(ui_.context, QStringLiteral("Snapshot"));
 
   auto text = [this](const char16_t* key) {
     return store_.IsEmpty() ? QString() : QString::fromUtf16(store_->GetString(key));
@@ -274,27 +267,27 @@ void TPreferencesForm1::ssSBOptionClick() {
 
 void TPreferencesForm1::DestBrowserClick() {
   QString folder;
-  if (BrowseForFolder(this, QStringLiteral("Select the output folder"), folder)) {
+  if (BrowseForFolder(ui_.app.GetDialogs(), this, QStringLiteral("Select the output folder"), folder)) {
     ShowFolder(Destination, folder);
   }
 }
 
 void TPreferencesForm1::SnapBrowserClick() {
   QString folder;
-  if (BrowseForFolder(this, QStringLiteral("Select the snapshot folder"), folder)) {
+  if (BrowseForFolder(ui_.app.GetDialogs(), this, QStringLiteral("Select the snapshot folder"), folder)) {
     ShowFolder(SnapShot, folder);
   }
 }
 
 void TPreferencesForm1::DestOpenClick() {
   if (!Destination->text().isEmpty()) {
-    ShellOpen(Destination->text());
+    ui_.app.GetShell().Open(Destination->text());
   }
 }
 
 void TPreferencesForm1::SnapOpenClick() {
   if (!SnapShot->text().isEmpty()) {
-    ShellOpen(SnapShot->text());
+    ui_.app.GetShell().Open(SnapShot->text());
   }
 }
 
@@ -311,7 +304,7 @@ void TPreferencesForm1::ssSBApplyClick() {
 }
 
 bool TPreferencesForm1::SaveValues() {
-  if (store_.IsEmpty()) {
+  if (store_.IsEmpty() || file_.isEmpty()) {
     return false;
   }
   prefs::PreferenceValues values;
@@ -323,22 +316,18 @@ bool TPreferencesForm1::SaveValues() {
   values.language = Language->currentText();
   values.skin = Skin->currentText();
   prefs::WritePreferences(*store_, values);
-  // The store creates the file, not the folder it lies in.
-  QDir().mkpath(QFileInfo(file_).absolutePath());
-  return store_->Save();
+  // Always the user's copy, even when the values were read from the product's default.
+  return store_->SaveAs(U16(file_));
 }
 
 void TPreferencesForm1::ssSBHelpClick() {
-  const QString productFolder = ProductFolder();
+  const QString productFolder = ui_.context.productFolder;
   if (!productFolder.isEmpty()) {
-    ShellOpen(productFolder + QStringLiteral("help.html"));
+    ui_.app.GetShell().Open(productFolder + QStringLiteral("help.html"));
   }
 }
 
 void TPreferencesForm1::Warn(const QString& text) {
-  platform::Application* application = platform::Application::Current();
-  if (application != nullptr) {
-    application->GetDialogs().MessageBox(this, text, application->Title(), platform::MsgButtons::Ok,
-                                         platform::MsgIcon::Warning);
-  }
+  ui_.app.GetDialogs().MessageBox(this, text, ui_.app.Title(), platform::MsgButtons::Ok,
+                                  platform::MsgIcon::Warning);
 }

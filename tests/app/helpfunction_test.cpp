@@ -1,4 +1,5 @@
 #include "app/helpfunction.h"
+#include "base/routines.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -138,7 +139,7 @@ class ResolveOutputNameTest : public AppTest {
 
 TEST_F(ResolveOutputNameTest, AFreeNameIsUsedWithoutAsking) {
   EXPECT_EQ(ResolveOutputName(dialogs_, Folder(), "clip.mp4"), Folder() + "clip.mp4");
-  EXPECT_EQ(ResolveOutputName(Folder(), "clip.mp4"), Folder() + "clip.mp4");
+  EXPECT_EQ(ResolveOutputName(Folder(), "clip.mp4", {}), Folder() + "clip.mp4");
   EXPECT_TRUE(dialogs_.shown.empty());
 }
 
@@ -193,28 +194,28 @@ TEST_F(ResolveOutputNameTest, AnyEntryBlocksANameEvenADanglingLink) {
   EXPECT_EQ(ResolveOutputName(dialogs_, Folder(), "clip.mp4"), Folder() + "clip_2.mp4");
 }
 
-TEST_F(ResolveOutputNameTest, AsksThroughTheApplicationsDialogs) {
+// The toolkit-free resolver asks whoever its caller names, with the file's name.
+TEST_F(ResolveOutputNameTest, TheMayReplaceAnswerDecides) {
   WriteFile(Folder() + "clip.mp4");
-  dialogs_.answers = {MsgAnswer::No};
-  EXPECT_EQ(ResolveOutputName(Folder(), "clip.mp4"), Folder() + "clip_0.mp4");
-  ASSERT_EQ(dialogs_.shown.size(), 1u);
-  EXPECT_EQ(dialogs_.shown[0].text, "clip.mp4 exists, replace it?");
+  std::vector<QString> asked;
+  const auto answer = [&asked](bool yes) {
+    return [&asked, yes](const QString& name) {
+      asked.push_back(name);
+      return yes;
+    };
+  };
+  EXPECT_EQ(ResolveOutputName(Folder(), "clip.mp4", answer(true)), Folder() + "clip.mp4");
+  EXPECT_EQ(ResolveOutputName(Folder(), "clip.mp4", answer(false)), Folder() + "clip_0.mp4");
+  EXPECT_EQ(asked, (std::vector<QString>{"clip.mp4", "clip.mp4"}));
+  EXPECT_TRUE(dialogs_.shown.empty());
 }
 
 class DesktopServicesTest : public AppTest {};
 
-TEST_F(DesktopServicesTest, ShellOpenHandsTheTargetToTheApplicationsShell) {
-  ShellOpen("https://www.tolvermax.com/support.html");
-  ShellOpen(Root("P/help.html"));
-  EXPECT_EQ(shell_.opened,
-            (std::vector<QString>{"https://www.tolvermax.com/support.html", Root("P/help.html")}));
-  EXPECT_TRUE(shell_.shownInFileManager.empty());
-}
-
 TEST_F(DesktopServicesTest, BrowseForFolderWritesOnlyAChoice) {
   dialogs_.folders = {"/media/films", "/media/music"};
   QString out = "unchanged";
-  EXPECT_TRUE(BrowseForFolder(nullptr, "Choose the output folder", out));
+  EXPECT_TRUE(BrowseForFolder(dialogs_, nullptr, "Choose the output folder", out));
   EXPECT_EQ(out, "/media/films");
   EXPECT_TRUE(BrowseForFolder(dialogs_, nullptr, "Choose the snapshot folder", out));
   EXPECT_EQ(out, "/media/music");
@@ -223,24 +224,17 @@ TEST_F(DesktopServicesTest, BrowseForFolderWritesOnlyAChoice) {
 
   // The script is empty now: both choosers are cancelled.
   out = "unchanged";
-  EXPECT_FALSE(BrowseForFolder(nullptr, "Choose", out));
   EXPECT_FALSE(BrowseForFolder(dialogs_, nullptr, "Choose", out));
   EXPECT_EQ(out, "unchanged");
 }
 
-// Outside the run entry there is no application object and so nobody to ask or to hand things to.
-TEST(SharedRoutinesWithoutApplication, AskNobodyAndOverwriteNothing) {
-  ASSERT_EQ(platform::Application::Current(), nullptr);
-  QString out = "unchanged";
-  EXPECT_FALSE(BrowseForFolder(nullptr, "Choose", out));
-  EXPECT_EQ(out, "unchanged");
-  ShellOpen("https://www.tolvermax.com");
-
+// With nobody to ask, the answer that cannot destroy a file is the one taken.
+TEST(ResolveOutputNameWithoutAnyoneToAsk, OverwritesNothing) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   const QString path = folder.path() + "/";
   WriteFile(path + "clip.mp4");
-  EXPECT_EQ(ResolveOutputName(path, "clip.mp4"), path + "clip_0.mp4");
+  EXPECT_EQ(ResolveOutputName(path, "clip.mp4", {}), path + "clip_0.mp4");
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "components/field_text.h"
-#include "convert/converterconvert.h"
+#include "convert/conversion.h"
 #include "convert/progress_window.h"
 #include "settings/catalogue.h"
 #include "tests/convert_ui/convert_test_support.h"
@@ -41,7 +41,7 @@ class ConvertDriverTest : public TaskListTest, protected ConvertServices {
   using AppTest::Root;
   using TaskListTest::Add;
   using TaskListTest::Video;
-  ConverterSettings catalogue_;
+  ConverterSettings catalogue_{context_};
   ProfileSetting portable_;  // "Portable Player (MP4 H.264 Baseline 320*240)"
   QString destination_;
 
@@ -64,7 +64,7 @@ class ConvertDriverTest : public TaskListTest, protected ConvertServices {
     TaskListTest::TearDown();
   }
 
-  ConvertOutcome Convert() { return ConvertCheckedItems({list_.get(), &catalogue_, destination_}); }
+  ConvertOutcome Convert() { return ConvertCheckedItems(Ui(), {list_.get(), &catalogue_, destination_}); }
 
   // Runs `look` on the progress window once its modal loop runs.
   void WhileRunning(std::function<void(TRipDlg_Form1&)> look) {

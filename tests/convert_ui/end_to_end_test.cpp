@@ -13,7 +13,8 @@
 #include "components/i_ff_converter.h"
 #include "components/i_ff_preview.h"
 #include "components/i_save_option_xml.h"
-#include "convert/converterconvert.h"
+#include "base/folders.h"
+#include "convert/conversion.h"
 #include "plug/plug_table.h"
 #include "settings/catalogue.h"
 #include "tasks/task_list.h"
@@ -102,8 +103,8 @@ class EndToEndTest : public AppTest {
 
   std::vector<void*> modules_;
   TaskTree tree_;
-  TVirtualStringTreeHelper list_;
-  ConverterSettings catalogue_;
+  TVirtualStringTreeHelper list_{context_};
+  ConverterSettings catalogue_{context_};
   RecordingShutdown shutdown_;
   RecordingNotifier notifier_;
 };
@@ -127,7 +128,7 @@ TEST_F(EndToEndTest, ConvertsTwoFilesWithAShippedProfile) {
   ASSERT_EQ(tree_.TopLevelCount(), 2);
 
   const QString destination = Root("out");
-  const ConvertOutcome outcome = ConvertCheckedItems({&list_, &catalogue_, destination});
+  const ConvertOutcome outcome = ConvertCheckedItems(Ui(), {&list_, &catalogue_, destination});
 
   EXPECT_TRUE(outcome.ran);
   EXPECT_EQ(outcome.firstOutputFile, destination + "/first.mp4");
@@ -149,7 +150,8 @@ TEST_F(EndToEndTest, ConvertsTwoFilesWithAShippedProfile) {
     EXPECT_EQ(probed.height, 240);
   }
 
-  QFile log(context_.productFolder + "logs.log");
+  QFile log(UserFileToRead(context_, "logs.log"));
+  EXPECT_FALSE(QFileInfo::exists(context_.productFolder + "logs.log"));
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_FALSE(log.readAll().isEmpty()) << "the engine's log";
 }

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/qt_text.h"
+#include "base/qt_text.h"
 #include "components/field_text.h"
 #include "components/text_utf.h"
 #include "tests/app/app_test_env.h"
@@ -47,7 +47,7 @@ class RipDlgTest : public AppTest, protected ConvertServices {
 
   // A window with one job per duration, writing "/out/job<n>.mp4".
   TRipDlg_Form1& Open(const std::vector<double>& durations) {
-    form_ = std::make_unique<TRipDlg_Form1>(nullptr, Clock());
+    form_ = std::make_unique<TRipDlg_Form1>(Ui(), nullptr, Clock());
     form_->Configure(context_.moduleFolder);
     for (size_t i = 0; i < durations.size(); ++i) {
       CIOutput output{};
@@ -88,6 +88,9 @@ class RipDlgTest : public AppTest, protected ConvertServices {
     }
     return texts;
   }
+
+  // The log is the program's writing: the user's copy, never the product folder's.
+  QString LogPath() const { return Root("home/.local/share/Tolvermax Studio/Video Converter/logs.log"); }
 
   std::unique_ptr<TRipDlg_Form1> form_;
 };
@@ -452,7 +455,7 @@ TEST_F(RipDlgTest, PreviewFramesLandInATopDownBitmapOfThePreviewSize) {
 }
 
 TEST_F(RipDlgTest, TheLogIsWrittenToLogsLogOnCloseExactlyAsCollected) {
-  const QString logPath = context_.productFolder + "logs.log";
+  const QString logPath = LogPath();
   WriteFile(logPath, "an older, longer log that must go away entirely\n");
   TRipDlg_Form1& form = Open({10.0});
   form.OnLog("before the start\n");
@@ -467,14 +470,15 @@ TEST_F(RipDlgTest, TheLogIsWrittenToLogsLogOnCloseExactlyAsCollected) {
   QFile log(logPath);
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_EQ(log.readAll(), "[mp4] opening\nframe=10 done");
-  EXPECT_EQ(QDir(context_.productFolder).entryList(QDir::Files), QStringList{"logs.log"})
+  EXPECT_EQ(QDir(QFileInfo(logPath).absolutePath()).entryList(QDir::Files), QStringList{"logs.log"})
       << "no temporary file is left behind";
+  EXPECT_FALSE(QFileInfo::exists(context_.productFolder + "logs.log")) << "never into the product folder";
 }
 
 // A countdown that ends in a power-off never reaches the window's close: the log must be on the disk
 // before the countdown starts, or the unattended conversion leaves the previous log behind.
 TEST_F(RipDlgTest, TheLogIsOnTheDiskBeforeTheShutdownCountdownStarts) {
-  const QString logPath = context_.productFolder + "logs.log";
+  const QString logPath = LogPath();
   WriteFile(logPath, "the log of an earlier conversion\n");
   TRipDlg_Form1& form = Open({10.0});
   Control<QCheckBox>("cbShutDown")->setChecked(true);
@@ -499,14 +503,16 @@ TEST_F(RipDlgTest, TheLogIsOnTheDiskBeforeTheShutdownCountdownStarts) {
 }
 
 TEST_F(RipDlgTest, AnUnwritableLogFolderIsNotReported) {
-  context_.productFolder = Root("no such folder/");
+  // A file where the user's data folder would be: nothing can be made beneath it.
+  WriteFile(Root("blocked"));
+  SetEnv("XDG_DATA_HOME", Root("blocked/data"));
   TRipDlg_Form1& form = Open({10.0});
   Show();
   Control<QCheckBox>("cbOpenFolder")->setChecked(true);
   Tick({kConvertFinished, 0.0, 0, {"text"}, {}});
   EXPECT_TRUE(form.Closed());
   EXPECT_TRUE(dialogs_.shown.empty());
-  EXPECT_FALSE(QFileInfo::exists(context_.productFolder));
+  EXPECT_FALSE(QFileInfo::exists(context_.productFolder + "logs.log"));
 }
 
 TEST_F(RipDlgTest, AJobShorterThanASecondShowsWithoutDividingByZero) {

@@ -49,17 +49,14 @@ TEST(ModuleLoad, TheHostsModulesRunTheProgramUntilTheMainWindowCloses) {
   ASSERT_NE(FindPlugEntry(table, kSaveOptionXmlName), nullptr);
 
   // The run entry takes its folders from the running executable: here, this test's folder.
-  const QString productFolder =
-      QString::fromStdString(ExecutableFolder8()) + "sys/soft/Kestrelvine Converter/";
-  const QString textImages = productFolder + "TextImage";
+  const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           "/Tolvermax Studio/Kestrelvine Converter";
+  QDir(userData).removeRecursively();
+  const QString textImages = userData + "/TextImage";
   ASSERT_TRUE(QDir().mkpath(textImages));
   QFile leftover(textImages + "/TxtImg0.bmp");
   ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
   leftover.close();
-
-  const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                           "/Tolvermax Studio/Kestrelvine Converter";
-  QDir(userData).removeRecursively();
 
   int argc = 1;
   char name[] = "module_load_test";

@@ -13,11 +13,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/kestrelvine.h"
-#include "app/mui_context.h"
-#include "app/web_links.h"
+#include "base/mui_context.h"
+#include "base/web_links.h"
 #include "components/i_save_option_xml.h"
+#include "platform/application.h"
 #include "plug/plug_table.h"
+#include "run/kestrelvine.h"
 #include "tests/fakes/recording_shell.h"
 #include "tests/fakes/scripted_dialogs.h"
 
@@ -75,7 +76,7 @@ class RunEntryTest : public ::testing::Test {
     args.moduleFolder = moduleFolder_;
     args.beforeMessageLoop = [this] {
       QTimer::singleShot(0, [this] {
-        seen_ = *CurrentContext();
+        seen_ = *static_cast<const MuiContext*>(platform::Application::Current()->Tag());
         QWidget* form = MainForm();
         title_ = form != nullptr ? form->windowTitle() : QString();
         if (form != nullptr) {
@@ -102,7 +103,7 @@ TEST_F(RunEntryTest, WithoutTheOptionStoreTheUserIsToldAndTheRunEnds) {
   EXPECT_TRUE(dialogs.shown[0].text.contains("\"SaveOptionXml\"")) << dialogs.shown[0].text.toStdString();
   EXPECT_EQ(dialogs.shown[0].caption, "P");
   EXPECT_FALSE(seen_.has_value()) << "no main window may open without settings";
-  EXPECT_EQ(CurrentContext(), nullptr);
+  EXPECT_EQ(platform::Application::Current(), nullptr);
 }
 
 TEST_F(RunEntryTest, TheContextIsFilledFromTheOptionFilesAndGoneAfterTheRun) {
@@ -111,7 +112,7 @@ TEST_F(RunEntryTest, TheContextIsFilledFromTheOptionFilesAndGoneAfterTheRun) {
   WriteFile(moduleFolder_ + "config-ext.xml", OptionFile("product", Value("language", "2")));
   WriteFile(userData_ + "/user_current_profile.xml",
             OptionFile("product", Value("profile_grp", "HD Video") + Value("profile", "MP4 &amp; H.264")));
-  WriteFile(productFolder_ + "TextImage/TxtImg0.bmp", "BM");
+  WriteFile(userData_ + "/TextImage/TxtImg0.bmp", "BM");
 
   ScriptedDialogs dialogs;
   EXPECT_TRUE(RunAndClose(dialogs));
@@ -132,8 +133,8 @@ TEST_F(RunEntryTest, TheContextIsFilledFromTheOptionFilesAndGoneAfterTheRun) {
   EXPECT_EQ(seen_->supportLink, german.supportLink);
   EXPECT_EQ(title_, "P");
 
-  EXPECT_EQ(CurrentContext(), nullptr);
-  EXPECT_FALSE(QDir(productFolder_ + "TextImage").exists());
+  EXPECT_EQ(platform::Application::Current(), nullptr);
+  EXPECT_FALSE(QDir(userData_ + "/TextImage").exists());
 }
 
 // The region comes from config-ext.xml; anything unusable counts as the international one.

@@ -25,7 +25,7 @@ class AboutTest : public InfoTest {
 };
 
 TEST_F(AboutTest, ShowsTheContextTexts) {
-  TAboutForm form(nullptr);
+  TAboutForm form(Ui(), nullptr);
   EXPECT_EQ(LabelText(form, "lblVersion"), "2.5.1");
   EXPECT_EQ(LabelText(form, "lblSupport"), context_.supportLink);
   EXPECT_EQ(LabelText(form, "lblHome"), context_.homePageLink);
@@ -37,7 +37,7 @@ TEST_F(AboutTest, ShowsTheContextTexts) {
 
 TEST_F(AboutTest, TheProductsNoticeWrapsInsideTheWindow) {
   context_.noticeText = QString::fromUtf8(kProductNotice);
-  TAboutForm form(nullptr);
+  TAboutForm form(Ui(), nullptr);
   const auto* notice = form.findChild<QLabel*>("lblNotice");
   ASSERT_NE(notice, nullptr);
   EXPECT_TRUE(form.rect().contains(notice->geometry())) << notice->geometry().right();
@@ -45,7 +45,7 @@ TEST_F(AboutTest, TheProductsNoticeWrapsInsideTheWindow) {
 }
 
 TEST_F(AboutTest, ClickingALinkHandsItsOwnTextToTheShell) {
-  TAboutForm form(nullptr);
+  TAboutForm form(Ui(), nullptr);
   form.show();
   auto* support = form.findChild<QLabel*>("lblSupport");
   auto* home = form.findChild<QLabel*>("lblHome");
@@ -63,7 +63,7 @@ TEST_F(AboutTest, EmptyContextTextsShowAsEmptyLabelsAndOpenNothing) {
   context_.supportLink.clear();
   context_.homePageLink.clear();
   context_.noticeText.clear();
-  TAboutForm form(nullptr);
+  TAboutForm form(Ui(), nullptr);
   form.show();
   EXPECT_EQ(LabelText(form, "lblVersion"), "");
   EXPECT_EQ(LabelText(form, "lblNotice"), "");
@@ -75,7 +75,7 @@ TEST_F(AboutTest, EmptyContextTextsShowAsEmptyLabelsAndOpenNothing) {
 TEST_F(AboutTest, OkAcceptsAndTheCloseBoxRejects) {
   for (const auto& [button, result] :
        {std::pair{"ssSBOk", QDialog::Accepted}, std::pair{"ssSBClose", QDialog::Rejected}}) {
-    TAboutForm form(nullptr);
+    TAboutForm form(Ui(), nullptr);
     form.show();
     auto* target = form.findChild<TssSkinButton*>(QString::fromLatin1(button));
     ASSERT_NE(target, nullptr) << button;
@@ -98,7 +98,7 @@ TEST_F(AboutTest, ShowAboutWindowRunsModallyOverItsOwnerAndDestroysTheWindow) {
     centre = modal->geometry().center();
     Click(modal->findChild<TssSkinButton*>("ssSBOk"));
   });
-  ShowAboutWindow(&owner);
+  ShowAboutWindow(Ui(), &owner);
   EXPECT_NE(seen.data(), &owner);
   EXPECT_TRUE(seen.isNull());
   EXPECT_LE((centre - owner.geometry().center()).manhattanLength(), 2);
@@ -106,7 +106,7 @@ TEST_F(AboutTest, ShowAboutWindowRunsModallyOverItsOwnerAndDestroysTheWindow) {
 
 TEST_F(AboutTest, TheProductsPictureShapesTheWindowAndAMissingOrBrokenOneFallsBackToTheBuiltInPicture) {
   {
-    TAboutForm form(nullptr);
+    TAboutForm form(Ui(), nullptr);
     EXPECT_EQ(form.findChild<TssSkinForm*>("ssSkinForm1")->Glyph().size(), QSize(440, 300));
     EXPECT_EQ(form.size(), QSize(440, 300));
   }
@@ -114,12 +114,12 @@ TEST_F(AboutTest, TheProductsPictureShapesTheWindowAndAMissingOrBrokenOneFallsBa
   own.fill(QColor(10, 20, 30));
   PutSkin("about.bmp", own);
   {
-    TAboutForm form(nullptr);
+    TAboutForm form(Ui(), nullptr);
     EXPECT_EQ(form.size(), QSize(400, 280));
   }
   WriteFile(context_.productFolder + "Skins/about.bmp", "BM not really a picture");
   {
-    TAboutForm form(nullptr);
+    TAboutForm form(Ui(), nullptr);
     EXPECT_EQ(form.size(), QSize(440, 300));
   }
 }

@@ -61,7 +61,7 @@ TEST_F(SplashTest, StaysTheWholeTimeWhilePaintingAndTimersRun) {
 
   QElapsedTimer clock;
   clock.start();
-  ShowSplashFor(2000);
+  ShowSplashFor(context_, 2000);
   const qint64 elapsed = clock.elapsed();
   ticker.stop();
   qApp->removeEventFilter(&counter);
@@ -83,7 +83,7 @@ TEST_F(SplashTest, IsBorderlessCentredOnTheScreenWithTheBuiltInPictureWhenThePro
   // As long as the product's own notice, which wraps to stay inside the window.
   context_.noticeText = QStringLiteral(
       "Copyright (C) 2026 Tolvermax Studio. Free software under the GNU GPL, version 2 or later.");
-  TMainMUI_SplashForm splash;
+  TMainMUI_SplashForm splash(context_);
   EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(splash.findChild<TssSkinForm*>("ssSkinForm1")->Glyph().size(), QSize(480, 280));
   EXPECT_EQ(splash.size(), QSize(480, 280));
@@ -102,7 +102,7 @@ TEST_F(SplashTest, UsesTheProductsPictureAndShowsEmptyTextsAsEmptyLabels) {
   PutSkin("splash.bmp", own);
   context_.productVersion.clear();
   context_.noticeText.clear();
-  TMainMUI_SplashForm splash;
+  TMainMUI_SplashForm splash(context_);
   EXPECT_EQ(splash.size(), QSize(300, 200));
   EXPECT_EQ(LabelText(splash, "lblVersion"), "");
   EXPECT_EQ(LabelText(splash, "lblNotice"), "");
@@ -111,7 +111,7 @@ TEST_F(SplashTest, UsesTheProductsPictureAndShowsEmptyTextsAsEmptyLabels) {
 TEST_F(SplashTest, AZeroWaitStillShowsAndDestroysTheWindow) {
   QElapsedTimer clock;
   clock.start();
-  ShowSplashFor(0);
+  ShowSplashFor(context_, 0);
   EXPECT_LT(clock.elapsed(), 1000);
   EXPECT_EQ(ShownSplash(), nullptr);
 }

@@ -20,7 +20,7 @@ TEST_F(ListActionsTest, TheFirstAddShowsTheListWithTheFocusAndWakesTheTrackBoxes
     AddThroughDialog(form, {clip});
     ASSERT_EQ(dialogs_.fileChoosers.size(), 1u);
     EXPECT_EQ(dialogs_.fileChoosers[0].title, "Select Video File");
-    EXPECT_EQ(dialogs_.fileChoosers[0].filter, BuildOpenFilter());
+    EXPECT_EQ(dialogs_.fileChoosers[0].filter, BuildOpenFilter(ProductContext()));
     EXPECT_TRUE(dialogs_.shown.empty());
 
     ASSERT_EQ(Tree(form).TopLevelCount(), 1);

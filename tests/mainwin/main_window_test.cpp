@@ -261,7 +261,7 @@ TEST_F(MainWindowStartTest, ConstructionWaitsForTheSplashWhileMessagesRun) {
 
 TEST_F(MainWindowStartTest, DesktopCommandsGoThroughTheShell) {
   EXPECT_TRUE(Run([&](TConverterForm1& form) {
-    const MuiContext* context = CurrentContext();
+    const MuiContext* context = static_cast<const MuiContext*>(platform::Application::Current()->Tag());
     ASSERT_NE(context, nullptr);
     emit form.SBDownloader->OnClick();
     form.actions.HelpContent->trigger();

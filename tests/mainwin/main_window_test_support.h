@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/kestrelvine.h"
-#include "app/mui_context.h"
+#include "run/kestrelvine.h"
+#include "base/mui_context.h"
 #include "components/i_ff_preview.h"
 #include "components/i_save_option_xml.h"
 #include "mainwin/main_window.h"
@@ -173,6 +173,11 @@ class MainWindowTest : public ::testing::Test {
     MediaInfo media = VideoMedia(30.0);
     AddAudio(media, 0x80, "ac3", "stereo", "eng");
     return Media(relative, media);
+  }
+
+  // The context the run entry publishes in the application's tag; only while Run's body runs.
+  static const MuiContext& ProductContext() {
+    return *static_cast<const MuiContext*>(platform::Application::Current()->Tag());
   }
 
   // Runs the program; `body` gets the main window once its message loop runs, and the window is

@@ -145,8 +145,9 @@ TEST_F(ProfileBoxesTest, TheChoiceIsRememberedForTheNextStart) {
   EXPECT_TRUE(Run([&](TConverterForm1& form) {
     Choose(form.CmbProfileGrp, "General Video");
     Choose(form.CmbProfile, "AVI Video");
-    EXPECT_EQ(CurrentContext()->currentProfileGroup, "General Video");
-    EXPECT_EQ(CurrentContext()->currentProfile, "AVI Video");
+    const auto* context = static_cast<const MuiContext*>(platform::Application::Current()->Tag());
+    EXPECT_EQ(context->currentProfileGroup, "General Video");
+    EXPECT_EQ(context->currentProfile, "AVI Video");
   }));
   EXPECT_TRUE(QFile::exists(UserDataFolder() + "/user_current_profile.xml"));
   EXPECT_TRUE(Run([&](TConverterForm1& form) {

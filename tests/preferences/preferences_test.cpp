@@ -13,8 +13,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/folders.h"
-#include "app/qt_text.h"
+#include "base/folders.h"
+#include "base/qt_text.h"
 #include "plug/plug_ptr.h"
 #include "settings/preferences/preference_values.h"
 #include "settings/preferences/preferences_window.h"
@@ -33,7 +33,9 @@ class PreferencesTest : public AppTest {
     LoggingStore::Log().clear();
   }
 
-  QString File() const { return context_.productFolder + "Profile/preferences.xml"; }
+  // The user's copy, which the window writes; the product folder's copy is only a default.
+  QString File() const { return Root("home/.local/share/Tolvermax Studio/Video Converter/Profile/preferences.xml"); }
+  QString ShippedFile() const { return context_.productFolder + "Profile/preferences.xml"; }
   QString Documents(const QString& relative) const { return Root("home/Papers/" + relative); }
 
   // Writes `values` as they would be stored by an earlier run.
@@ -44,7 +46,7 @@ class PreferencesTest : public AppTest {
     for (const auto& [key, value] : values) {
       store->SetString(key, U16(value));
     }
-    ASSERT_TRUE(QDir().mkpath(context_.productFolder + "Profile"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(File()).absolutePath()));
     ASSERT_TRUE(store->SaveAs(U16(File())));
     LoggingStore::Log().clear();
   }
@@ -66,7 +68,7 @@ class PreferencesTest : public AppTest {
   }
 
   std::unique_ptr<TPreferencesForm1> Open() {
-    auto form = std::make_unique<TPreferencesForm1>(nullptr);
+    auto form = std::make_unique<TPreferencesForm1>(Ui(), nullptr);
     form->show();
     return form;
   }
@@ -125,12 +127,13 @@ TEST_F(PreferencesTest, FirstRunShowsTheDefaultsAndCreatesTheDefaultFolders) {
   Click(*form, "ssSBApply");
   EXPECT_EQ(form->result(), QDialog::Accepted);
   EXPECT_EQ(LoggingStore::Alive(), 0);
+  // Saved to the user's copy by name: the values may have been read from the product's default.
   EXPECT_EQ(LoggingStore::Log(),
             (QStringList{"SetString general\\destination=" + Documents("Tolvermax Studio/Output"),
                          "SetString general\\snap_shot_folder=" + Documents("Tolvermax Studio/Snapshot"),
                          "SetString general\\image_type=", "SetInt general\\after_ripping_done=0",
                          "SetString general\\cpu_usage=", "SetString options\\language=English",
-                         "SetString options\\skin=Default", "Save"}));
+                         "SetString options\\skin=Default", "SaveAs"}));
   EXPECT_EQ(Stored(prefs::kImageType), "");
   EXPECT_EQ(Stored(prefs::kCpuUsage), "");
   EXPECT_EQ(Stored(prefs::kAfterRippingDone), "0");
@@ -288,6 +291,26 @@ TEST_F(PreferencesTest, OpenButtonsAndHelpGoThroughTheShell) {
                                                  context_.productFolder + "help.html"}));
 }
 
+// The product may ship default preferences; the window shows them until the user applies, and then
+// writes the user's own copy, never the product's.
+TEST_F(PreferencesTest, AShippedDefaultIsShownAndApplyWritesTheUsersCopy) {
+  Store({{prefs::kImageType, "GIF"}});
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(ShippedFile()).absolutePath()));
+  ASSERT_TRUE(QFile::rename(File(), ShippedFile()));
+  QFile shipped(ShippedFile());
+  ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+  const QByteArray before = shipped.readAll();
+  shipped.close();
+
+  auto form = Open();
+  EXPECT_EQ(form->findChild<QComboBox*>("ImageType")->currentText(), "GIF");
+  Click(*form, "ssSBApply");
+
+  EXPECT_EQ(Stored(prefs::kImageType), "GIF");
+  ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+  EXPECT_EQ(shipped.readAll(), before);
+}
+
 TEST_F(PreferencesTest, AFailedSaveIsReportedAndTheWindowStaysOpen) {
   // A folder where the file should be: the store can neither read nor replace it.
   ASSERT_TRUE(QDir().mkpath(File()));
@@ -316,7 +339,7 @@ TEST_F(PreferencesTest, WithoutTheOptionStoreApplyReportsInsteadOfClosing) {
 }
 
 TEST_F(PreferencesTest, ExecuteIsTrueExactlyWhenTheWindowClosedThroughApply) {
-  ConverterPreferences preferences;
+  ConverterPreferences preferences(context_);
   EXPECT_TRUE(preferences.AttachApplication(&app_));
   for (const char* button : {"ssSBApply", "ssSBCancel", "ssSBClose"}) {
     QTimer::singleShot(0, [button] {

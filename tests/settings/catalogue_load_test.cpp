@@ -25,7 +25,7 @@ TEST_F(LoadCatalogueTest, GroupsKeepFileOrderAndTheFirstMarkedOneIsTheUserGroup)
                {{"GroupId", "9"}, {"GroupName", "Also marked"}, {"UserGroup", "-3"}}});
   WriteFactory({Profile("A", "4")});
 
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
   EXPECT_TRUE(catalogue.LoadCatalogue());
 
   ASSERT_EQ(catalogue.GroupCount(), 4);
@@ -50,7 +50,7 @@ TEST_F(LoadCatalogueTest, NumberlessProfilesAreNumberedByPositionAcrossBothFiles
   WriteFactory({Profile("A", "1"), disabled, enabled, Profile("C", "2", 0)});
   WriteUser({Profile("Mine 1", "9"), Profile("Mine 2", "9")});
 
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
   EXPECT_TRUE(catalogue.LoadCatalogue());
 
   EXPECT_EQ(Names(catalogue), QStringList({"A", "B", "C", "Mine 1", "Mine 2"}));
@@ -80,7 +80,7 @@ TEST_P(LastProfileIdTest, TheNextAddedProfileIsOneAboveTheHighestNumberSeen) {
   }
   WriteFactory(profiles);
 
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
   catalogue.LoadCatalogue();
   EXPECT_EQ(catalogue.LastProfileId(), GetParam().lastProfileId);
 
@@ -104,7 +104,7 @@ TEST_F(LoadCatalogueTest, ATakenNumberIsReplacedByAFreshOne) {
   WriteStandardGroups();
   WriteFactory({Profile("A", "1", 1), Profile("B", "1", 2), Profile("Twin", "1", 2)});
   WriteUser({Profile("Numberless", "9")});  // its position, 3, is free
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
   catalogue.LoadCatalogue();
   EXPECT_EQ(Ids(catalogue), QList<int32_t>({1, 2, 1001, 3}));
 
@@ -152,7 +152,7 @@ TEST(GroupListJoin, NumbersAreJoinedWithCommasAndNoBlanks) {
 TEST_F(LoadCatalogueTest, ANonDecimalGroupsPieceIsSkippedAndTheRestLoads) {
   WriteStandardGroups();
   WriteFactory({Profile("Before", "1"), Profile("Odd", "1, two ,2"), Profile("After", "2")});
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
   EXPECT_TRUE(catalogue.LoadCatalogue());
   EXPECT_EQ(Names(catalogue), QStringList({"Before", "Odd", "After"}));
   EXPECT_EQ(catalogue.ProfileAt(1)->Groups, QList<int32_t>({1, 2}));
@@ -187,7 +187,7 @@ TEST_F(LoadCatalogueTest, EveryFieldIsReadFromItsKey) {
                  {"AudioBitRates", "160000$160 kbps"}},
                 {{"ProfileId", "13"}, {"ProfileName", "Sparse"}, {"Width", "wide"}}});
 
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
   catalogue.LoadCatalogue();
   ASSERT_EQ(catalogue.ProfileCount(), 2);
   const ProfileSetting& p = *catalogue.ProfileAt(0);
@@ -226,7 +226,7 @@ TEST_F(LoadCatalogueTest, EveryFieldIsReadFromItsKey) {
 
 // The result says whether the catalogue is usable: a user group and at least one group and profile.
 TEST_F(LoadCatalogueTest, MissingOrBrokenFilesContributeNothing) {
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
   EXPECT_FALSE(catalogue.LoadCatalogue()) << "no files at all";
   EXPECT_EQ(catalogue.GroupCount(), 0);
   EXPECT_EQ(catalogue.ProfileCount(), 0);
@@ -250,7 +250,7 @@ TEST_F(LoadCatalogueTest, MissingOrBrokenFilesContributeNothing) {
 TEST_F(LoadCatalogueTest, LoadingAgainStartsFromAnEmptyCatalogue) {
   WriteStandardGroups();
   WriteFactory({Profile("A", "1", 1500)});
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
   catalogue.LoadCatalogue();
   WriteFactory({Profile("A", "1", 7)});
   catalogue.LoadCatalogue();
@@ -262,14 +262,14 @@ TEST_F(LoadCatalogueTest, LoadingAgainStartsFromAnEmptyCatalogue) {
 TEST_F(LoadCatalogueTest, WithoutContextOrOptionStoreNothingIsRead) {
   WriteStandardGroups();
   WriteFactory({Profile("A", "1")});
-  ConverterSettings catalogue;
+  ConverterSettings catalogue(context_);
 
   registrar_.reset();
   EXPECT_FALSE(catalogue.LoadCatalogue());
   EXPECT_EQ(catalogue.GroupCount(), 0);
 
   registrar_.emplace(kSaveOptionXmlName, &CreateSaveOptionXml);
-  app_.SetTag(nullptr);
+  context_ = MuiContext{};
   EXPECT_FALSE(catalogue.LoadCatalogue());
   EXPECT_EQ(catalogue.ProfileCount(), 0);
 }

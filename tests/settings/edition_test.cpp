@@ -10,13 +10,13 @@
 #include <string>
 
 #include "settings/input_formats.h"
-#include "tests/app/app_test_env.h"
+#include "tests/app/context_test_env.h"
 
 namespace {
 
 constexpr char kThisProduct[] = "Kestrelvine Converter";
 
-class EditionTest : public AppTest {
+class EditionTest : public ContextTest {
  protected:
   void UseProduct(const QString& name) { context_.productName = name; }
 };
@@ -56,7 +56,7 @@ class EditionIndexTest : public EditionTest, public ::testing::WithParamInterfac
 
 TEST_P(EditionIndexTest, IsTheFirstEntryFoundInTheProductName) {
   UseProduct(QString::fromUtf8(GetParam().productName));
-  EXPECT_EQ(EditionIndex(), GetParam().edition);
+  EXPECT_EQ(EditionIndex(context_), GetParam().edition);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,10 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditionTest, WithoutContextNoEditionIsRecognised) {
-  app_.SetTag(nullptr);
-  EXPECT_EQ(EditionIndex(), kNoEdition);
-  EXPECT_FALSE(IsAudioEdition());
-  EXPECT_EQ(BuildOpenFilter(), "All Supported Formats||");
+  context_ = MuiContext{};
+  EXPECT_EQ(EditionIndex(context_), kNoEdition);
+  EXPECT_FALSE(IsAudioEdition(context_));
+  EXPECT_EQ(BuildOpenFilter(context_), "All Supported Formats||");
 }
 
 TEST(InputFormatTableTest, RowsAreWithheldFromNoEditionAndNeverFromThisProduct) {
@@ -99,7 +99,7 @@ TEST(InputFormatTableTest, RowsAreWithheldFromNoEditionAndNeverFromThisProduct) 
 
 TEST_F(EditionTest, ThisProductsFilterOffersEveryRowAfterAllItsPatterns) {
   UseProduct(kThisProduct);
-  const QString filter = BuildOpenFilter();
+  const QString filter = BuildOpenFilter(context_);
   const QStringList fields = filter.split('|');
 
   // A name, a pattern list, then a description and its patterns for each of the 34 rows.
@@ -115,9 +115,9 @@ TEST_F(EditionTest, ThisProductsFilterOffersEveryRowAfterAllItsPatterns) {
 
 TEST_F(EditionTest, AnUnknownProductOffersNothing) {
   UseProduct("Some Other Player");
-  EXPECT_EQ(BuildOpenFilter(), "All Supported Formats||");
+  EXPECT_EQ(BuildOpenFilter(context_), "All Supported Formats||");
   for (const char* pattern : {"*.mp4", "*.MP4", "*.*", "*", "*.xyz"}) {
-    EXPECT_FALSE(IsSupportedPattern(pattern)) << pattern;
+    EXPECT_FALSE(IsSupportedPattern(context_, pattern)) << pattern;
   }
 }
 
@@ -136,7 +136,7 @@ class SupportedPatternTest : public EditionTest, public ::testing::WithParamInte
 
 TEST_P(SupportedPatternTest, MatchesTheLowerCasedExtensionAgainstTheOfferedRows) {
   UseProduct(QString::fromUtf8(GetParam().productName));
-  EXPECT_EQ(IsSupportedPattern(QString::fromUtf8(GetParam().pattern)), GetParam().supported);
+  EXPECT_EQ(IsSupportedPattern(context_, QString::fromUtf8(GetParam().pattern)), GetParam().supported);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EditionTest, AnEditionsFilterListsOnlyItsRows) {
   UseProduct("Tolvermax MP3 Converter");
-  const QString filter = BuildOpenFilter();
+  const QString filter = BuildOpenFilter(context_);
   EXPECT_TRUE(filter.startsWith("All Supported Formats|*.mp3;*.mp2;*.aac;")) << filter.toStdString();
   EXPECT_TRUE(filter.endsWith("|NUT Audio Files(*.nut)|*.nut")) << filter.toStdString();
   EXPECT_FALSE(filter.contains("*.mp4"));
@@ -179,7 +179,7 @@ class AudioEditionTest : public EditionTest, public ::testing::WithParamInterfac
 
 TEST_P(AudioEditionTest, NamesWithMp3OrAudioConverterAreAudioEditions) {
   UseProduct(QString::fromUtf8(GetParam().productName));
-  EXPECT_EQ(IsAudioEdition(), GetParam().audio);
+  EXPECT_EQ(IsAudioEdition(context_), GetParam().audio);
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, AudioEditionTest,

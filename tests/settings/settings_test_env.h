@@ -16,7 +16,7 @@
 #include "engines/optionxml/save_option_xml.h"
 #include "plug/plug_table.h"
 #include "settings/catalogue.h"
-#include "tests/app/app_test_env.h"
+#include "tests/app/context_test_env.h"
 
 namespace settings_test {
 
@@ -52,17 +52,21 @@ inline std::vector<optionxml::OptionDocument::Group> RecordsOf(const QString& pa
 
 // A product under a fresh temporary folder with an empty "Profile" folder and the option store
 // registered in-process, as the module finds it.
-class CatalogueTest : public AppTest {
+class CatalogueTest : public ContextTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    ContextTest::SetUp();
     ASSERT_TRUE(QDir().mkpath(ProfileFolder()));
   }
 
   QString ProfileFolder() const { return context_.productFolder + "Profile/"; }
   QString GroupFile() const { return context_.productFolder + kProfileGroupFile; }
   QString FactoryFile() const { return context_.productFolder + kFactoryProfileFile; }
-  QString UserFile() const { return context_.productFolder + kUserProfileFile; }
+  // The program's own writing lives in the user's data folder, at the product-relative path.
+  QString UserFolder() const { return Root("home/.local/share/Tolvermax Studio/Video Converter/"); }
+  QString UserFile() const { return UserFolder() + kUserProfileFile; }
+  // A user profile file the product itself ships: the default until the user has a copy.
+  QString ShippedUserFile() const { return context_.productFolder + kUserProfileFile; }
 
   // Groups 1 "Video", 2 "Audio" and the user group 9 "Mine".
   void WriteStandardGroups() {

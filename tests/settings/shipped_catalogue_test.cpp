@@ -197,7 +197,7 @@ class ShippedCatalogueTest : public settings_test::CatalogueTest {
     }
   }
 
-  ConverterSettings catalogue_;
+  ConverterSettings catalogue_{context_};
   std::vector<const ProfileSetting*> profiles_;
 };
 

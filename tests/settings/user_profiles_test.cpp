@@ -62,7 +62,7 @@ class UserProfileTest : public CatalogueTest {
     return p;
   }
 
-  ConverterSettings catalogue_;
+  ConverterSettings catalogue_{context_};
 };
 
 void ExpectSameFields(const ProfileSetting& a, const ProfileSetting& b) {
@@ -125,11 +125,25 @@ TEST_F(UserProfileTest, AnAddedProfileIsACopyInTheUserGroupUnderTheNextNumberAnd
                       "Channel",       "ExtraParam",     "Resolutions",    "FrameRates",  "VideoCodecs",
                       "VideoBitRates", "SampleRates",    "Channels",       "AudioCodecs", "AudioBitRates"}));
 
-  ConverterSettings reloaded;
+  ConverterSettings reloaded(context_);
   reloaded.LoadCatalogue();
   ASSERT_NE(reloaded.FindProfile(1501), nullptr);
   ExpectSameFields(*reloaded.FindProfile(1501), expected);
   EXPECT_EQ(reloaded.LastProfileId(), 1501);
+}
+
+// A product may ship user profiles; they count until the user's first save, which writes the user's
+// own copy and never the product's.
+TEST_F(UserProfileTest, AShippedUserFileIsTheDefaultAndIsNeverWritten) {
+  ASSERT_TRUE(QFile::rename(UserFile(), ShippedUserFile()));
+  const QByteArray shipped = ReadAll(ShippedUserFile());
+  ASSERT_TRUE(catalogue_.LoadCatalogue());
+  ASSERT_NE(Named(catalogue_, "Mine"), nullptr);
+
+  ASSERT_NE(catalogue_.AddUserProfile(FullProfile("New")), nullptr);
+
+  EXPECT_EQ(ReadAll(ShippedUserFile()), shipped);
+  EXPECT_EQ(UserFileNames(), QStringList({"Mine", "New"}));
 }
 
 struct NameCase {
@@ -262,9 +276,12 @@ TEST_F(UserProfileTest, SavingReplacesTheUserFileAtomically) {
 
   EXPECT_EQ(ReadAll(oldCopy), before);
   EXPECT_EQ(UserFileNames(), QStringList({"Mine", "New"}));
-  EXPECT_EQ(QDir(ProfileFolder()).entryList(QDir::Files | QDir::Hidden),
-            QStringList({"Profile.xml", "ProfileGroup.xml", "UserProfile.xml"}))
+  EXPECT_EQ(QDir(UserFolder() + "Profile").entryList(QDir::Files | QDir::Hidden),
+            QStringList({"UserProfile.xml"}))
       << "no temporary file is left behind";
+  EXPECT_EQ(QDir(ProfileFolder()).entryList(QDir::Files | QDir::Hidden),
+            QStringList({"Profile.xml", "ProfileGroup.xml"}))
+      << "nothing is written into the product folder";
 }
 
 // A user file that cannot be read contributes nothing, but the next save keeps it aside instead of
@@ -283,7 +300,8 @@ TEST_F(UserProfileTest, ADamagedUserFileIsKeptAsideByTheNextSave) {
 
 // A save that cannot happen is not reported to the user; the catalogue in memory keeps the change.
 TEST_F(UserProfileTest, AFailedSaveKeepsTheChangeInMemory) {
-  ASSERT_TRUE(QDir(ProfileFolder()).removeRecursively());
+  ASSERT_TRUE(QDir(UserFolder() + "Profile").removeRecursively());
+  WriteFile(UserFolder() + "Profile", "a file where the folder should be");
 
   const ProfileSetting* added = catalogue_.AddUserProfile(FullProfile("New"));
 

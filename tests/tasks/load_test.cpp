@@ -320,8 +320,8 @@ TEST_F(LoadTest, ADropLoadsFilesAndFoldersInDropOrder) {
 }
 
 TEST_F(LoadTest, TheExtensionTestUsesTheNamesLastDot) {
-  EXPECT_TRUE(IsSupportedFile(Root("any.thing")));
-  EXPECT_TRUE(IsSupportedFile(Root("noext")));
+  EXPECT_TRUE(IsSupportedFile(context_, Root("any.thing")));
+  EXPECT_TRUE(IsSupportedFile(context_, Root("noext")));
 
   int audioEdition = -1;
   for (int i = 0; i < kNoEdition && audioEdition < 0; ++i) {
@@ -331,10 +331,10 @@ TEST_F(LoadTest, TheExtensionTestUsesTheNamesLastDot) {
   }
   ASSERT_GE(audioEdition, 0);
   context_.productName = QString::fromUtf8(EditionList[static_cast<size_t>(audioEdition)]);
-  EXPECT_TRUE(IsSupportedFile("/music/song.MP3"));
-  EXPECT_FALSE(IsSupportedFile("/music/clip.avi"));
-  EXPECT_FALSE(IsSupportedFile("/music.mp3/noext"));
-  EXPECT_FALSE(IsSupportedFile("/music/mp3"));
+  EXPECT_TRUE(IsSupportedFile(context_, "/music/song.MP3"));
+  EXPECT_FALSE(IsSupportedFile(context_, "/music/clip.avi"));
+  EXPECT_FALSE(IsSupportedFile(context_, "/music.mp3/noext"));
+  EXPECT_FALSE(IsSupportedFile(context_, "/music/mp3"));
 }
 
 }  // namespace

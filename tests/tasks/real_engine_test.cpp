@@ -43,7 +43,7 @@ class RealEngineTest : public AppTest {
 
   void* module_ = nullptr;
   TaskTree tree_;
-  TVirtualStringTreeHelper list_;
+  TVirtualStringTreeHelper list_{context_};
   RecordingEnvironment environment_;
   ProfileSetting profile_;
 };

@@ -51,7 +51,7 @@ class TaskListTest : public AppTest {
     AppTest::SetUp();
     context_.productName = kThisProduct;
     FakeFfPreview::Reset();
-    list_ = std::make_unique<TVirtualStringTreeHelper>();
+    list_ = std::make_unique<TVirtualStringTreeHelper>(context_);
     list_->Bind(tree_, 3);
     list_->SetEnvironment(&environment_);
     mp4_.ProfileId = 7;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tasks/qt_list_environment.h"
 #include "tasks/task_view_bind.h"
 #include "tests/tasks/task_test_support.h"
 
@@ -30,7 +31,7 @@ class ViewTest : public TaskListTest {
     view_ = std::make_unique<VstList>();
     tester_ = std::make_unique<QAbstractItemModelTester>(
         view_->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    Bind(*view_, *list_, 3);
+    Bind(*view_, *list_, 3, appEnvironment_, context_.productFolder);
     view_->resize(485, 239);
     view_->show();
     Settle();
@@ -116,6 +117,8 @@ class ViewTest : public TaskListTest {
 
   std::unique_ptr<VstList> view_;
   std::unique_ptr<QAbstractItemModelTester> tester_;
+
+  ApplicationListEnvironment appEnvironment_{app_};
 };
 
 TEST_F(ViewTest, TheViewAndTheTreeAgreeThroughASequenceOfOperations) {
@@ -183,8 +186,8 @@ TEST_F(ViewTest, TheFocusMovesBetweenNodesButNeverToNone) {
     changes.push_back((from ? from->Item()->fileName.toStdString() : "none") + ">" +
                       to->Item()->fileName.toStdString() + " " + std::to_string(column));
   };
-  list_ = std::make_unique<TVirtualStringTreeHelper>();
-  Bind(*view_, *list_, 3);
+  list_ = std::make_unique<TVirtualStringTreeHelper>(context_);
+  Bind(*view_, *list_, 3, appEnvironment_, context_.productFolder);
   LoadFive();
 
   view_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
@@ -268,7 +271,7 @@ TEST_F(ViewTest, RowsShowHintsImagesAndTheFourColumns) {
   video.fill(QColor(10, 200, 30));
   ASSERT_TRUE(QDir().mkpath(skins));
   ASSERT_TRUE(video.save(skins + "item_video.png"));
-  Bind(*view_, *list_, 3);
+  Bind(*view_, *list_, 3, appEnvironment_, context_.productFolder);
   MediaInfo song = AudioMedia(3);
   AddAudio(song, 0, "mp3", "stereo", "");
   const TaskNode* audio = Add(Media("song.mp3", song));

@@ -1,4 +1,4 @@
-#include "convert/converterconvert.h"
+#include "convert/conversion_plan.h"
 
 #include <sys/stat.h>
 
@@ -10,45 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/helpfunction.h"
-#include "app/mui_context.h"
+#include "base/routines.h"
 #include "components/field_text.h"
 #include "components/text_utf.h"
 #include "convert/profile_to_engine.h"
-#include "convert/progress_window.h"
-#include "platform/application.h"
-#include "platform/dialogs.h"
 #include "settings/catalogue.h"
-#include "tasks/task_tree.h"
 #include "tasks/task_list.h"
-
-ConverterConvert::ConverterConvert() = default;
-ConverterConvert::~ConverterConvert() = default;
-
-void ConverterConvert::OpenProgress(QWidget* owner) {
-  form_ = std::make_unique<TRipDlg_Form1>(owner);
-}
-
-void ConverterConvert::Configure(const QString& workFolder) {
-  form_->Configure(workFolder);
-}
-
-void ConverterConvert::AddJob(const CIOutput& output, const CIInput& input) {
-  form_->AddJob(output, input);
-}
-
-void ConverterConvert::AddMergeJob(const CIOutput& output, int32_t count, const CIInput* inputs) {
-  form_->AddMergeJob(output, count, inputs);
-}
-
-bool ConverterConvert::RunModal() {
-  form_->exec();
-  return form_->OpenFolderChecked();
-}
+#include "tasks/task_tree.h"
 
 namespace {
-
-constexpr char kCaption[] = "Convert";
 
 // A file as the file system knows it: two paths name the same file exactly when these agree, whatever
 // links or folder links lie between.
@@ -112,10 +82,9 @@ bool IsSource(const QString& path, const std::vector<FileId>& sources) {
   return id && std::find(sources.begin(), sources.end(), *id) != sources.end();
 }
 
-void Tell(platform::Dialogs* dialogs, const QString& text) {
-  if (dialogs != nullptr) {
-    dialogs->MessageBox(nullptr, text, QString::fromLatin1(kCaption), platform::MsgButtons::Ok,
-                        platform::MsgIcon::Warning);
+void Tell(const PlanCallbacks& callbacks, const QString& text) {
+  if (callbacks.tell) {
+    callbacks.tell(text);
   }
 }
 
@@ -146,17 +115,17 @@ class OutputClaims {
 // The output path of one job. A name that would write over a file the batch reads is never offered
 // for replacing: the job writes to the first free numbered name instead, and the user is told why.
 QString OutputPathFor(const QString& folder, const QString& name, const std::vector<FileId>& sources,
-                      const OutputClaims& claims, platform::Dialogs* dialogs) {
+                      const OutputClaims& claims, const PlanCallbacks& callbacks) {
   const auto taken = [&claims](const QString& path) { return claims.Taken(path); };
   const QString candidate = folder + name;
   if (IsSource(candidate, sources)) {
     const QString free = FreeOutputName(folder, name, taken);
-    Tell(dialogs, QStringLiteral("%1 is one of the files being converted, so it cannot be replaced.\n"
+    Tell(callbacks, QStringLiteral("%1 is one of the files being converted, so it cannot be replaced.\n"
                                  "The converted file is saved as %2 instead.")
                       .arg(name, QFileInfo(free).fileName()));
     return free;
   }
-  const QString resolved = ResolveOutputName(folder, name);
+  const QString resolved = ResolveOutputName(folder, name, callbacks.mayReplace);
   // Declined: the numbered name must not be one another job of the batch writes.
   if (resolved != candidate && taken(resolved)) {
     return FreeOutputName(folder, name, taken);
@@ -176,70 +145,55 @@ void RescaleMark(SingleTaskView& item, const ProfileSetting& profile) {
 
 }  // namespace
 
-ConvertOutcome ConvertCheckedItems(const ConvertBatch& batch) {
-  ConvertOutcome outcome;
-  if (batch.list == nullptr || batch.destination.isEmpty() || !QDir().mkpath(batch.destination)) {
-    return outcome;
+ConversionPlan PlanConversion(const ConversionRequest& request, const PlanCallbacks& callbacks) {
+  ConversionPlan plan;
+  if (request.list == nullptr || request.destination.isEmpty() || !QDir().mkpath(request.destination)) {
+    return plan;
   }
-  const std::vector<MuiItemInfo*> items = batch.list->CheckedItems();
+  const std::vector<MuiItemInfo*> items = request.list->CheckedItems();
   if (items.empty()) {
-    return outcome;
+    return plan;
   }
-  const QString folder = batch.destination.endsWith(u'/') ? batch.destination : batch.destination + u'/';
+  const QString& destination = request.destination;
+  const QString folder = destination.endsWith(u'/') ? destination : destination + u'/';
   const std::vector<FileId> sources = SourcesOf(items);
 
-  platform::Application* app = platform::Application::Current();
-  platform::Dialogs* dialogs = app != nullptr ? &app->GetDialogs() : nullptr;
-  const MuiContext* context = CurrentContext();
-
-  ConverterConvert convert;
-  convert.OpenProgress(app != nullptr ? app->MainForm() : nullptr);
-  convert.Configure(context != nullptr ? context->moduleFolder : QString());
-
   OutputClaims claims(folder, items);
-  int jobs = 0;
   for (size_t i = 0; i < items.size(); ++i) {
     MuiItemInfo* item = items[i];
     const ProfileSetting* listed =
-        batch.catalogue != nullptr ? batch.catalogue->FindProfile(item->profile.ProfileId) : nullptr;
+        request.catalogue != nullptr ? request.catalogue->FindProfile(item->profile.ProfileId) : nullptr;
     const ProfileSetting& profile = listed != nullptr ? *listed : item->profile;
     ProfileToEngineRecord(profile, item->output);
 
-    const QString path = OutputPathFor(folder, item->outputName(), sources, claims, dialogs);
+    const QString path = OutputPathFor(folder, item->outputName(), sources, claims, callbacks);
     claims.Claim(i, path);
     if (!FitsOutputField(path)) {
-      Tell(dialogs, QStringLiteral("The output path is too long, so %1 is not converted:\n%2")
-                        .arg(item->fileName, path));
+      Tell(callbacks, QStringLiteral("The output path is too long, so %1 is not converted:\n%2")
+                          .arg(item->fileName, path));
       continue;
     }
     CopyTextToField(item->output.outputFile, sizeof item->output.outputFile, path.toStdString());
 
+    PlannedJob job;
+    job.output = &item->output;
+    job.path = path;
     if (item->itemKind() == kSingleItem) {
       RescaleMark(*item, profile);
-      const CIInput input = item->input;
-      convert.AddJob(item->output, input);
+      job.inputs.push_back(item->input);
     } else if (item->itemKind() == kMergedItem) {
-      std::vector<CIInput> inputs;
+      job.merge = true;
       for (MuiItemInfo* part : PartsOf(*item)) {
         RescaleMark(*part, profile);
-        inputs.push_back(part->input);
+        job.inputs.push_back(part->input);
       }
-      if (inputs.empty()) {
+      if (job.inputs.empty()) {
         continue;
       }
-      convert.AddMergeJob(item->output, static_cast<int32_t>(inputs.size()), inputs.data());
     } else {
       continue;
     }
-    if (jobs++ == 0) {
-      outcome.firstOutputFile = path;
-    }
+    plan.jobs.push_back(std::move(job));
   }
-  // Nothing left to convert: no window to show.
-  if (jobs == 0) {
-    return outcome;
-  }
-  outcome.ran = true;
-  outcome.openFolder = convert.RunModal();
-  return outcome;
+  return plan;
 }

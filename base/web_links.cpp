@@ -1,4 +1,4 @@
-#include "app/web_links.h"
+#include "base/web_links.h"
 
 #include <array>
 

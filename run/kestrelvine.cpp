@@ -1,4 +1,4 @@
-#include "app/kestrelvine.h"
+#include "run/kestrelvine.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,11 +6,12 @@
 #include <memory>
 #include <stdexcept>
 
-#include "app/app_error.h"
-#include "app/folders.h"
-#include "app/mui_context.h"
-#include "app/qt_text.h"
-#include "app/web_links.h"
+#include "base/app_error.h"
+#include "base/folders.h"
+#include "settings/current_profile.h"
+#include "base/mui_context.h"
+#include "base/qt_text.h"
+#include "base/web_links.h"
 #include "components/i_save_option_xml.h"
 #include "mainwin/main_window.h"
 #include "platform/application.h"
@@ -46,10 +47,9 @@ bool ReadSettings(MuiContext& context) {
   context.homePageLink = links.siteLink;
   context.supportLink = links.supportLink;
 
-  const QString userData = UserDataFolder();
-  store->Load(U16(userData + "/user_current_profile.xml"));
-  context.currentProfile = ReadString(store, u"product\\profile");
-  context.currentProfileGroup = ReadString(store, u"product\\profile_grp");
+  const CurrentProfileChoice remembered = ReadCurrentProfile(context);
+  context.currentProfile = remembered.profile;
+  context.currentProfileGroup = remembered.group;
   return true;
 }
 
@@ -111,14 +111,14 @@ bool RunModule(const RunArgs& args, platform::Dialogs& dialogs, platform::Shell&
     }
     app.SetTitle(productName);
 
-    auto mainForm = std::make_unique<TConverterForm1>();
+    auto mainForm = std::make_unique<TConverterForm1>(UiContext{context, app});
     if (args.beforeMessageLoop) {
       args.beforeMessageLoop();
     }
     app.Run(mainForm.get());
     mainForm.reset();
 
-    CleanTextImages();
+    CleanTextImages(context);
   } catch (const AppError& e) {
     dialogs.ShowException(e.Message());
   } catch (const std::exception& e) {
