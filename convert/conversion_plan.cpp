@@ -121,8 +121,8 @@ QString OutputPathFor(const QString& folder, const QString& name, const std::vec
   if (IsSource(candidate, sources)) {
     const QString free = FreeOutputName(folder, name, taken);
     Tell(callbacks, QStringLiteral("%1 is one of the files being converted, so it cannot be replaced.\n"
-                                 "The converted file is saved as %2 instead.")
-                      .arg(name, QFileInfo(free).fileName()));
+                                   "The converted file is saved as %2 instead.")
+                        .arg(name, QFileInfo(free).fileName()));
     return free;
   }
   const QString resolved = ResolveOutputName(folder, name, callbacks.mayReplace);

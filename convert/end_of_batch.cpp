@@ -24,6 +24,7 @@ BatchEnd DecideBatchEnd(const BatchEndFacts& facts) {
 BatchCounts CountResults(const std::vector<int32_t>& results) {
   BatchCounts counts;
   counts.total = static_cast<int>(results.size());
-  counts.success = static_cast<int>(std::count_if(results.begin(), results.end(), [](int32_t r) { return r != 0; }));
+  counts.success =
+      static_cast<int>(std::count_if(results.begin(), results.end(), [](int32_t r) { return r != 0; }));
   return counts;
 }

@@ -12,19 +12,19 @@
 #include <cstring>
 #include <vector>
 
-#include "base/routines.h"
 #include "base/folders.h"
 #include "base/mui_context.h"
-#include "convert/end_of_batch.h"
-#include "settings/preferences/preference_values.h"
 #include "base/qt_text.h"
+#include "base/routines.h"
 #include "components/field_text.h"
 #include "components/i_save_option_xml.h"
 #include "components/text_utf.h"
+#include "convert/end_of_batch.h"
 #include "convert/shutdown_countdown.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/notifier.h"
+#include "settings/preferences/preference_values.h"
 #include "widgets/skin_style.h"
 #include "widgets/ssbutton.h"
 #include "widgets/ssform.h"
@@ -281,8 +281,9 @@ void TRipDlg_Form1::StartConversion() {
     ProgTimer2.start();
     return;
   }
-  ui_.app.GetDialogs().MessageBox(this, QStringLiteral("Fail to start conversion"), QString::fromLatin1(kCaption),
-                                  platform::MsgButtons::Ok, platform::MsgIcon::Error);
+  ui_.app.GetDialogs().MessageBox(this, QStringLiteral("Fail to start conversion"),
+                                  QString::fromLatin1(kCaption), platform::MsgButtons::Ok,
+                                  platform::MsgIcon::Error);
   CloseWindow();
 }
 
@@ -350,7 +351,8 @@ void TRipDlg_Form1::Finish(int32_t status) {
     engine_->GetResults(count, results.data());
   }
   const BatchCounts counts = CountResults(results);
-  const BatchEnd end = DecideBatchEnd({status, isActiveWindow(), cbShutDown->isChecked(), cbOpenFolder->isChecked()});
+  const BatchEnd end =
+      DecideBatchEnd({status, isActiveWindow(), cbShutDown->isChecked(), cbOpenFolder->isChecked()});
 
   if (end.notify) {
     ui_.app.GetNotifier().Notify(QStringLiteral("Conversion finished"),

@@ -5,9 +5,9 @@
 #include <QMouseEvent>
 
 #include "base/mui_context.h"
+#include "info/info_pictures.h"
 #include "platform/application.h"
 #include "platform/shell.h"
-#include "info/info_pictures.h"
 #include "widgets/skin_catalog.h"
 #include "widgets/skin_style.h"
 #include "widgets/ssbutton.h"

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 
 #include "app/helpfunction.h"
-#include "settings/preferences/preference_values.h"
 #include "platform/application.h"
 #include "platform/shell.h"
+#include "settings/preferences/preference_values.h"
 
 DestinationBox::DestinationBox(const UiContext& ui, QLineEdit* edit, QWidget* owner)
     : QObject(owner), ui_(ui), edit_(edit), owner_(owner) {}

@@ -23,7 +23,12 @@ int RowOf(const QComboBox* box, const QString& text) {
 
 ProfileBoxes::ProfileBoxes(MuiContext& context, ConverterSettings& catalogue, QComboBox* groups,
                            QComboBox* profiles, TVirtualStringTreeHelper& list, QObject* parent)
-    : QObject(parent), context_(context), catalogue_(catalogue), groups_(groups), profiles_(profiles), list_(list) {
+    : QObject(parent),
+      context_(context),
+      catalogue_(catalogue),
+      groups_(groups),
+      profiles_(profiles),
+      list_(list) {
   // `activated` comes from the user only; the operations run the handlers themselves.
   connect(groups_, &QComboBox::activated, this, [this] { GroupChosen(); });
   connect(profiles_, &QComboBox::activated, this, [this] { ProfileChosen(); });

@@ -8,7 +8,6 @@
 
 #include "base/app_error.h"
 #include "base/folders.h"
-#include "settings/current_profile.h"
 #include "base/mui_context.h"
 #include "base/qt_text.h"
 #include "base/web_links.h"
@@ -18,6 +17,7 @@
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "plug/plug_ptr.h"
+#include "settings/current_profile.h"
 
 namespace {
 

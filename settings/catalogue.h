@@ -16,9 +16,9 @@ inline constexpr char kUserProfileFile[] = "Profile/UserProfile.xml";
 
 // The profile catalogue: the groups of the group file, the factory profiles, then the user's own
 // profiles, read through the option store ("SaveOptionXml") from the product folder of the context it
-// is given (the user's profiles from the user's copy first: see base/folders.h). It owns every group and profile; the pointers it hands out stay valid until the profile is
-// deleted, the catalogue loaded again or destroyed. Windows refer to profiles and groups across calls by
-// number.
+// is given (the user's profiles from the user's copy first: see base/folders.h). It owns every group and
+// profile; the pointers it hands out stay valid until the profile is deleted, the catalogue loaded again or
+// destroyed. Windows refer to profiles and groups across calls by number.
 //
 // Only the profiles of the user group are ever written, to the user profile file, and only when a
 // profile is added or deleted. Without a user group every profile is a factory profile: nothing can be

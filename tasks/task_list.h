@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "settings/profile_setting.h"
-#include "tasks/supported_file.h"
 #include "tasks/list_environment.h"
 #include "tasks/mui_item_info.h"
 #include "tasks/output_name_index.h"
+#include "tasks/supported_file.h"
 #include "tasks/task_tree.h"
 #include "tasks/track_choice.h"
 

@@ -6,14 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "base/folders.h"
 #include "app/helpfunction.h"
+#include "base/folders.h"
 #include "base/mui_context.h"
-#include "platform/dialogs.h"
-#include "platform/shell.h"
 #include "base/qt_text.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
+#include "platform/shell.h"
 #include "settings/preferences/preference_values.h"
 #include "widgets/skin_catalog.h"
 #include "widgets/skin_style.h"

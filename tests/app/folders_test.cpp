@@ -159,7 +159,8 @@ class PreferenceFolderTest : public ContextTest {
 
 TEST_F(PreferenceFolderTest, UnsetGivesTheDefaultUnderDocumentsAndCreatesIt) {
   ASSERT_FALSE(QFileInfo::exists(context_.productFolder + "Profile/preferences.xml"));
-  EXPECT_EQ(prefs::PreferenceFolder(context_, prefs::kDestination, "Output"), Documents("Tolvermax Studio/Output"));
+  EXPECT_EQ(prefs::PreferenceFolder(context_, prefs::kDestination, "Output"),
+            Documents("Tolvermax Studio/Output"));
   EXPECT_TRUE(QFileInfo(Documents("Tolvermax Studio/Output")).isDir());
 }
 
@@ -172,7 +173,8 @@ TEST_F(PreferenceFolderTest, AStoredFolderIsTakenAsItStands) {
   EXPECT_FALSE(QFileInfo::exists(Documents("Tolvermax Studio/Output")));
 
   // Another key of the same file is still unset.
-  EXPECT_EQ(prefs::PreferenceFolder(context_, prefs::kSnapShotFolder, "Snapshot"), Documents("Tolvermax Studio/Snapshot"));
+  EXPECT_EQ(prefs::PreferenceFolder(context_, prefs::kSnapShotFolder, "Snapshot"),
+            Documents("Tolvermax Studio/Snapshot"));
   EXPECT_TRUE(QFileInfo(Documents("Tolvermax Studio/Snapshot")).isDir());
 }
 
@@ -190,7 +192,8 @@ TEST_F(PreferenceFolderTest, WithoutTheOptionStoreTheDefaultIsUsed) {
   StorePreference(u"general\\destination", Root("films"));
   registrar_.reset();
 
-  EXPECT_EQ(prefs::PreferenceFolder(context_, prefs::kDestination, "Output"), Documents("Tolvermax Studio/Output"));
+  EXPECT_EQ(prefs::PreferenceFolder(context_, prefs::kDestination, "Output"),
+            Documents("Tolvermax Studio/Output"));
   EXPECT_TRUE(QFileInfo(Documents("Tolvermax Studio/Output")).isDir());
 }
 

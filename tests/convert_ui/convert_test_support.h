@@ -13,8 +13,8 @@
 
 #include "components/i_ff_converter.h"
 #include "components/i_save_option_xml.h"
-#include "convert/shutdown_countdown.h"
 #include "convert/progress_state.h"
+#include "convert/shutdown_countdown.h"
 #include "engines/optionxml/save_option_xml.h"
 #include "platform/application.h"
 #include "plug/plug_table.h"

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/folders.h"
 #include "components/i_ff_converter.h"
 #include "components/i_ff_preview.h"
 #include "components/i_save_option_xml.h"
-#include "base/folders.h"
 #include "convert/conversion.h"
 #include "plug/plug_table.h"
 #include "settings/catalogue.h"

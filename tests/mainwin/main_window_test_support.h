@@ -19,7 +19,6 @@
 #include <utility>
 #include <vector>
 
-#include "run/kestrelvine.h"
 #include "base/mui_context.h"
 #include "components/i_ff_preview.h"
 #include "components/i_save_option_xml.h"
@@ -27,6 +26,7 @@
 #include "mainwin/profile_boxes.h"
 #include "platform/application.h"
 #include "plug/plug_table.h"
+#include "run/kestrelvine.h"
 #include "tasks/vstlist.h"
 #include "tests/fakes/recording_shell.h"
 #include "tests/fakes/scripted_dialogs.h"

@@ -34,7 +34,9 @@ class PreferencesTest : public AppTest {
   }
 
   // The user's copy, which the window writes; the product folder's copy is only a default.
-  QString File() const { return Root("home/.local/share/Tolvermax Studio/Video Converter/Profile/preferences.xml"); }
+  QString File() const {
+    return Root("home/.local/share/Tolvermax Studio/Video Converter/Profile/preferences.xml");
+  }
   QString ShippedFile() const { return context_.productFolder + "Profile/preferences.xml"; }
   QString Documents(const QString& relative) const { return Root("home/Papers/" + relative); }
 
