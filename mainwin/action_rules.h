@@ -39,7 +39,7 @@ bool IsEnabled(ActionRule rule, const ActionFacts& facts);
 // ReadActionFacts for the idle update, which runs on every turn of the message loop: the check answers
 // need a walk of the whole list when every item is checked, so they are kept until the tree changes.
 // The tree must outlive the reader or be destroyed first.
-class ActionFactsReader : private TaskTreeObserver {
+class ActionFactsReader final : private TaskTreeObserver {
  public:
   explicit ActionFactsReader(TaskTree& tree);
   ~ActionFactsReader();

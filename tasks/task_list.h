@@ -29,7 +29,7 @@ struct MuiContext;
 // Output names are counted in an index that follows every change of the bound tree (nodes added and
 // deleted, names and kinds set through MuiItemInfo's setters), so making a name unique costs
 // amortised constant time instead of a walk over the list.
-class TVirtualStringTreeHelper : private TaskTreeObserver {
+class TVirtualStringTreeHelper final : private TaskTreeObserver {
  public:
   // No drag has been seen over the list yet.
   static constexpr int kNoDragStart = std::numeric_limits<int32_t>::max();

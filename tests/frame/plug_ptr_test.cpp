@@ -59,7 +59,9 @@ TEST(PlugPtr, AssigningTheHeldObjectKeepsItAlive) {
   ptr = held;  // the only reference is the pointer's own
   ASSERT_EQ(CountedComponent::alive, before + 1);
   EXPECT_EQ(ptr->Refs(), 1);
-  ptr = ptr;
+  // Through a reference, as real self-assignments come about.
+  const PlugPtr<CountedComponent>& same = ptr;
+  ptr = same;
   EXPECT_EQ(ptr->Refs(), 1);
   ptr = nullptr;
   EXPECT_EQ(CountedComponent::alive, before);
