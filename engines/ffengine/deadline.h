@@ -18,6 +18,9 @@ class Deadline {
   Deadline(const Deadline&) = delete;
   Deadline& operator=(const Deadline&) = delete;
 
+  // A new limit from now. Only while no FFmpeg call polls it.
+  void Renew(std::chrono::steady_clock::duration bound) { end_ = std::chrono::steady_clock::now() + bound; }
+
   bool Passed() const { return std::chrono::steady_clock::now() >= end_; }
   AVIOInterruptCB Callback() { return AVIOInterruptCB{&Deadline::Poll, this}; }
 

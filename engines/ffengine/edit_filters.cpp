@@ -76,6 +76,21 @@ double EqSaturation(double value) {
   return 1.0 + std::clamp(value, -100.0, 100.0) / 100.0;
 }
 
+void TakeCrop(PictureEdit& edit, int x, int y, int width, int height, int zoomMode) {
+  edit.cropX = x;
+  edit.cropY = y;
+  edit.cropWidth = width;
+  edit.cropHeight = height;
+  edit.zoomMode = zoomMode;
+}
+
+void TakeEffects(PictureEdit& edit, const EffectBlock& effects) {
+  edit.brightness = effects.brightness;
+  edit.contrast = effects.contrast;
+  edit.saturation = effects.saturation;
+  edit.deinterlace = effects.deinterlace != 0;
+}
+
 int DisplayRotation(const int32_t* matrix) {
   if (matrix == nullptr) {
     return 0;
@@ -124,19 +139,24 @@ std::string PictureChain(const PictureEdit& edit) {
     }
     chain += "format=rgba[subs];[base][subs]overlay=eof_action=pass:format=auto,";
   }
-  chain += Format("trim=start=%.6f", edit.clipStart);
-  if (edit.clipLength > 0) {
-    chain += Format(":duration=%.6f", edit.clipLength);
-  }
-  // The first kept frame starts the output: a source whose picture lags its sound by a fraction of a
-  // frame would otherwise land half-way between two output frames and be rounded a whole frame off. A
-  // picture that starts more than a frame late keeps its distance, so a late video track stays in step.
-  const double frame = static_cast<double>(edit.frameRate.den) / edit.frameRate.num;
-  chain += Format(",setpts='PTS-STARTPTS+if(gt(STARTPTS*TB-%.6f,%.6f),STARTPTS*TB-%.6f,0)/TB'",
-                  edit.clipStart, frame, edit.clipStart);
-  chain += Format(",fps=fps=%d/%d:start_time=0", edit.frameRate.num, edit.frameRate.den);
-  if (edit.clipLength > 0) {
-    chain += Format(",trim=duration=%.6f", edit.clipLength);
+  if (edit.retime) {
+    chain += Format("trim=start=%.6f", edit.clipStart);
+    if (edit.clipLength > 0) {
+      chain += Format(":duration=%.6f", edit.clipLength);
+    }
+    // The first kept frame starts the output: a source whose picture lags its sound by a fraction of a
+    // frame would otherwise land half-way between two output frames and be rounded a whole frame off. A
+    // picture that starts more than a frame late keeps its distance, so a late video track stays in
+    // step.
+    const double frame = static_cast<double>(edit.frameRate.den) / edit.frameRate.num;
+    chain += Format(",setpts='PTS-STARTPTS+if(gt(STARTPTS*TB-%.6f,%.6f),STARTPTS*TB-%.6f,0)/TB'",
+                    edit.clipStart, frame, edit.clipStart);
+    chain += Format(",fps=fps=%d/%d:start_time=0", edit.frameRate.num, edit.frameRate.den);
+    if (edit.clipLength > 0) {
+      chain += Format(",trim=duration=%.6f", edit.clipLength);
+    }
+  } else {
+    chain += "null";
   }
 
   int pictureWidth = edit.sourceWidth;
@@ -189,11 +209,16 @@ std::string BlackPictureChain(const PictureEdit& edit) {
 }
 
 std::string SoundChain(const SoundEdit& edit) {
-  std::string chain = Format("[ain]atrim=start=%.6f", edit.clipStart);
-  if (edit.clipLength > 0) {
-    chain += Format(":duration=%.6f", edit.clipLength);
+  std::string chain = "[ain]";
+  if (edit.retime) {
+    chain += Format("atrim=start=%.6f", edit.clipStart);
+    if (edit.clipLength > 0) {
+      chain += Format(":duration=%.6f", edit.clipLength);
+    }
+    chain += Format(",asetpts=PTS-%.6f/TB", edit.clipStart);
+  } else {
+    chain += "anull";
   }
-  chain += Format(",asetpts=PTS-%.6f/TB", edit.clipStart);
   if (edit.volume != 256) {
     chain += Format(",volume=%.6f", std::max(edit.volume, 0) / 256.0);
   }
@@ -203,10 +228,15 @@ std::string SoundChain(const SoundEdit& edit) {
       chain += Format("|c%d=c0", channel);
     }
   }
-  // first_pts=0 fills a late start with silence so that sound and picture begin together.
-  chain += Format(",aresample=%d:async=1:first_pts=0,aformat=sample_fmts=%s:channel_layouts=%s",
-                  edit.sampleRate, edit.sampleFormat.c_str(), edit.channelLayout.c_str());
-  if (edit.clipLength > 0) {
+  if (edit.retime) {
+    // first_pts=0 fills a late start with silence so that sound and picture begin together.
+    chain += Format(",aresample=%d:async=1:first_pts=0", edit.sampleRate);
+  } else {
+    chain += Format(",aresample=%d", edit.sampleRate);
+  }
+  chain += Format(",aformat=sample_fmts=%s:channel_layouts=%s", edit.sampleFormat.c_str(),
+                  edit.channelLayout.c_str());
+  if (edit.retime && edit.clipLength > 0) {
     chain += Format(",apad=whole_len=%lld,atrim=end_sample=%lld", static_cast<long long>(SampleCount(edit)),
                     static_cast<long long>(SampleCount(edit)));
   }

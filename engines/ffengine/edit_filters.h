@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "components/engine_records.h"
+
 extern "C" {
 #include <libavutil/rational.h>
 }
@@ -42,7 +44,11 @@ struct PictureEdit {
   double contrast = 0;
   double saturation = 0;
   bool deinterlace = false;
-  int rotation = 0;       // clockwise quarter turns the file asks for on display: 0, 90, 180 or 270
+  int rotation = 0;  // clockwise quarter turns the file asks for on display: 0, 90, 180 or 270
+  // True: the chain cuts the clip and gives it the output's frame rate with times from 0 (a conversion).
+  // False: frames pass one for one with their times from the file (a preview, which paces and seeks
+  // itself).
+  bool retime = true;
   double clipStart = 0;   // seconds from the start of the file
   double clipLength = 0;  // seconds
   std::string pixelFormat = "yuv420p";
@@ -60,6 +66,10 @@ struct PictureEdit {
   int subtitleHeight = 0;
 };
 
+// The clip editor's crop rectangle and zoom mode, and its picture effects, in `edit`.
+void TakeCrop(PictureEdit& edit, int x, int y, int width, int height, int zoomMode);
+void TakeEffects(PictureEdit& edit, const EffectBlock& effects);
+
 // The clockwise turn, in degrees (0, 90, 180, 270), a stream's display matrix asks for; 0 without one.
 int DisplayRotation(const int32_t* matrix);
 
@@ -73,6 +83,7 @@ std::string PictureChain(const PictureEdit& edit);
 std::string BlackPictureChain(const PictureEdit& edit);
 
 struct SoundEdit {
+  bool retime = true;  // as PictureEdit::retime; false keeps the file's times and adds no silence
   double clipStart = 0;
   double clipLength = 0;
   int volume = 256;  // 0 silent, 256 unchanged, 512 double

@@ -36,6 +36,9 @@ class OpenedMedia {
   AVFormatContext* Context() const { return context_; }
   // The bound given to Open keeps running: later reads end when it passes.
   const Deadline& Limit() const { return deadline_; }
+  // A new bound from now for the reads to come (a preview reads for as long as the user watches). Only
+  // while no read runs.
+  void RenewLimit(std::chrono::steady_clock::duration bound) { deadline_.Renew(bound); }
 
  private:
   explicit OpenedMedia(std::chrono::steady_clock::duration bound) : deadline_(bound) {}

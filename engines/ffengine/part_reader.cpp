@@ -8,7 +8,9 @@
 #include "engines/ffengine/av_error.h"
 #include "engines/ffengine/edit_filters.h"
 #include "engines/ffengine/filter_graph.h"
+#include "engines/ffengine/graph_sources.h"
 #include "engines/ffengine/image_size.h"
+#include "engines/ffengine/stream_decoder.h"
 #include "engines/ffengine/subtitle_track.h"
 
 extern "C" {
@@ -33,26 +35,6 @@ std::string Format(const char* pattern, auto... values) {
   return buffer;
 }
 
-CodecContextPtr OpenDecoder(AVFormatContext* context, AVStream* stream) {
-  const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
-  if (codec == nullptr) {
-    return nullptr;
-  }
-  CodecContextPtr decoder(avcodec_alloc_context3(codec));
-  if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0) {
-    return nullptr;
-  }
-  decoder->pkt_timebase = stream->time_base;
-  if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
-    decoder->framerate = av_guess_frame_rate(context, stream, nullptr);
-  }
-  decoder->thread_count = 0;
-  if (avcodec_open2(decoder.get(), codec, nullptr) < 0) {
-    return nullptr;
-  }
-  return decoder;
-}
-
 // True when `frame` has the sound format the lane's graph was built for.
 bool FitsLane(const AVFilterLink* link, const AVFrame* frame) {
   const bool sameLayout = frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC
@@ -70,15 +52,8 @@ PictureEdit PictureFor(const OutputPlan& plan, const CIInput& record, double cli
   picture.pixelFormat = av_get_pix_fmt_name(plan.pixelFormat);
   picture.clipStart = clipStart;
   picture.clipLength = clipLength;
-  picture.cropX = record.cropX;
-  picture.cropY = record.cropY;
-  picture.cropWidth = record.cropWidth;
-  picture.cropHeight = record.cropHeight;
-  picture.zoomMode = record.zoomMode;
-  picture.brightness = record.effects.brightness;
-  picture.contrast = record.effects.contrast;
-  picture.saturation = record.effects.saturation;
-  picture.deinterlace = record.effects.deinterlace != 0;
+  TakeCrop(picture, record.cropX, record.cropY, record.cropWidth, record.cropHeight, record.zoomMode);
+  TakeEffects(picture, record.effects);
   return picture;
 }
 
@@ -448,19 +423,16 @@ bool PartReader::Build(Lane& lane, const AVFrame* first) {
 
 std::string PartReader::DescribePicture(Lane& lane, const AVFrame* first,
                                         std::vector<FilterGraph::Source>& sources) {
-  const AVRational sar = first->sample_aspect_ratio.num > 0 ? first->sample_aspect_ratio
-                                                            : lane.stream->codecpar->sample_aspect_ratio;
   picture_.rotation = StreamRotation(lane.stream);
   lane.width = first->width;
   lane.height = first->height;
   lane.format = first->format;
   picture_.sourceWidth = first->width;
   picture_.sourceHeight = first->height;
-  picture_.sourceSar = sar.num > 0 && sar.den > 0 ? sar : AVRational{1, 1};
+  picture_.sourceSar = PictureSar(first, lane.stream);
   sources.push_back({"vin", "buffer",
-                     Format("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", first->width,
-                            first->height, first->format, lane.stream->time_base.num,
-                            lane.stream->time_base.den, picture_.sourceSar.num, picture_.sourceSar.den)});
+                     PictureSourceArgs(first->width, first->height, first->format, lane.stream->time_base,
+                                       picture_.sourceSar)});
   if (subtitles_ && subtitles_->IsText()) {
     picture_.subtitleScript = subtitles_->ScriptPath();
   } else if (subtitles_) {
@@ -470,56 +442,32 @@ std::string PartReader::DescribePicture(Lane& lane, const AVFrame* first,
     picture_.subtitleHeight = subtitles_->CanvasHeight();
     subtitleSource_ = sources.size();
     sources.push_back({"sub", "buffer",
-                       Format("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=1/1",
-                              picture_.subtitleWidth, picture_.subtitleHeight, AV_PIX_FMT_RGBA,
-                              lane.stream->time_base.num, lane.stream->time_base.den)});
+                       PictureSourceArgs(picture_.subtitleWidth, picture_.subtitleHeight, AV_PIX_FMT_RGBA,
+                                         lane.stream->time_base, AVRational{1, 1})});
   }
   if (picture_.watermark) {
     markSource_ = sources.size();
-    sources.push_back({"wm", "buffer",
-                       Format("video_size=%dx%d:pix_fmt=%d:time_base=1/1:pixel_aspect=1/1", mark_->width,
-                              mark_->height, mark_->format)});
+    sources.push_back(
+        {"wm", "buffer",
+         PictureSourceArgs(mark_->width, mark_->height, mark_->format, AVRational{1, 1}, AVRational{1, 1})});
   }
   return PictureChain(picture_);
 }
 
 std::string PartReader::DescribeSound(const Lane& lane, const AVFrame* first,
                                       std::vector<FilterGraph::Source>& sources) {
-  AVChannelLayout layout{};
-  if (first->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || first->ch_layout.nb_channels <= 0) {
-    av_channel_layout_default(&layout, std::max(first->ch_layout.nb_channels, 1));
-  } else {
-    av_channel_layout_copy(&layout, &first->ch_layout);
-  }
-  char layoutName[128] = {};
-  av_channel_layout_describe(&layout, layoutName, sizeof(layoutName));
-  av_channel_layout_uninit(&layout);
-  sources.push_back({"ain", "abuffer",
-                     Format("time_base=%d/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
-                            lane.stream->time_base.num, lane.stream->time_base.den, first->sample_rate,
-                            av_get_sample_fmt_name(static_cast<AVSampleFormat>(first->format)), layoutName)});
-  sound_.sourceChannels = first->ch_layout.nb_channels;
+  sources.push_back(
+      {"ain", "abuffer", SoundSourceArgs(lane.stream->time_base, first, sound_.sourceChannels)});
   return SoundChain(sound_);
 }
 
 bool PartReader::SendWatermark(Lane& lane) {
-  FramePtr copy(av_frame_clone(mark_.get()));
-  if (!copy) {
-    return false;
-  }
-  copy->pts = -1;  // before the first picture, so every frame carries the mark
-  AVFilterContext* source = lane.graph.SourceAt(markSource_);
-  return av_buffersrc_add_frame(source, copy.get()) >= 0 && av_buffersrc_add_frame(source, nullptr) >= 0;
+  return SendWatermarkPicture(lane.graph.SourceAt(markSource_), mark_.get());
 }
 
-// One subtitle picture with every frame, so the overlay never waits for the next subtitle.
 bool PartReader::SendSubtitle(Lane& lane, int64_t pts) {
-  FramePtr shown(av_frame_clone(subtitles_->PictureAt(pts * av_q2d(lane.stream->time_base))));
-  if (!shown) {
-    return true;
-  }
-  shown->pts = pts;
-  return av_buffersrc_add_frame_flags(lane.graph.SourceAt(subtitleSource_), shown.get(), 0) >= 0;
+  return SendSubtitlePicture(lane.graph.SourceAt(subtitleSource_), *subtitles_,
+                             pts * av_q2d(lane.stream->time_base), pts);
 }
 
 // Moves what the lane's graph has ready into the queue.

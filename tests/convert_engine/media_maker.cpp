@@ -85,11 +85,12 @@ void Draw(AVFrame* frame, const ClipPlan& plan, int64_t index) {
       row[x] = ToYuv(PixelAt(plan, x, y, index)).y;
     }
   }
-  for (int y = 0; y < plan.height / 2; ++y) {
+  const int shift = plan.fullChroma ? 0 : 1;
+  for (int y = 0; y < (plan.height + shift) >> shift; ++y) {
     uint8_t* u = frame->data[1] + y * frame->linesize[1];
     uint8_t* v = frame->data[2] + y * frame->linesize[2];
-    for (int x = 0; x < plan.width / 2; ++x) {
-      const Yuv c = ToYuv(PixelAt(plan, 2 * x, 2 * y, index));
+    for (int x = 0; x < (plan.width + shift) >> shift; ++x) {
+      const Yuv c = ToYuv(PixelAt(plan, x << shift, y << shift, index));
       u[x] = c.u;
       v[x] = c.v;
     }
@@ -190,10 +191,10 @@ bool MakeClip(const std::string& path, const ClipPlan& plan, std::string* error)
     video.reset(avcodec_alloc_context3(encoder));
     video->width = plan.width;
     video->height = plan.height;
-    video->pix_fmt = AV_PIX_FMT_YUV420P;
+    video->pix_fmt = plan.fullChroma ? AV_PIX_FMT_YUV444P : AV_PIX_FMT_YUV420P;
     video->time_base = AVRational{1, plan.fps};
     video->framerate = AVRational{plan.fps, 1};
-    video->gop_size = plan.fps;
+    video->gop_size = plan.keyframeEvery > 0 ? plan.keyframeEvery : plan.fps;
     video->max_b_frames = 0;
     video->thread_count = 0;
     if (globalHeader) {

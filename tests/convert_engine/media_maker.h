@@ -25,6 +25,10 @@ struct ClipPlan {
   // Where the clip's timestamps begin, so that clips written one after another can be joined as bytes.
   double startSeconds = 0.0;
   bool video = true;
+  // Frames from one key frame to the next; 0 = one a second.
+  int keyframeEvery = 0;
+  // Full-resolution colour (4:4:4), which takes any frame size, odd ones included.
+  bool fullChroma = false;
   // The frame's quadrants, clockwise from the top left.
   std::array<Rgb, 4> quadrants{Rgb{200, 40, 40}, Rgb{40, 200, 40}, Rgb{200, 200, 40}, Rgb{40, 40, 200}};
   // When set, the bottom sixth of the frame holds the frame number in eight black/white cells, least

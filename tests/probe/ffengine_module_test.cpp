@@ -44,7 +44,7 @@ TEST(FfEngineModule, CreatesTheMediaEngineByName) {
     EXPECT_EQ(height, 23);
     EXPECT_FALSE(engine->GetImageSize(Fixture("picture.png").c_str(), nullptr, &height));
 
-    // Playback comes later: an open is refused, and a position poll says the preview has ended.
+    // A record naming no file opens nothing; polling a preview that never opened says it has ended.
     PreviewOpen record{};
     EXPECT_FALSE(engine->Open(&record));
     double position = -1.0;
