@@ -121,6 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
     Edits, PictureChainCase,
     testing::Values(
         PictureCase{"Plain", [](PictureEdit&) {}, "fps=fps=30/1", "crop="},
+        // A preview paces and seeks itself: pictures pass one for one with the file's times.
+        PictureCase{"PreviewKeepsTheRate", [](PictureEdit& e) { e.retime = false; }, "", "fps="},
+        PictureCase{"PreviewCutsNothing", [](PictureEdit& e) { e.retime = false; }, "", "trim"},
         PictureCase{"Cropped",
                     [](PictureEdit& e) {
                       e.cropX = 16;
@@ -267,6 +270,27 @@ INSTANTIATE_TEST_SUITE_P(Volumes, SoundChainCase,
                                          SoundCase{"MonoGoesToBothChannels", 256, 1, "pan=stereo|c0=c0|c1=c0",
                                                    ""}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SoundChain, PreviewKeepsTheFilesTimesAndAddsNoSilence) {
+  SoundEdit edit;
+  edit.retime = false;
+  edit.clipStart = 0.5;
+  edit.clipLength = 1.0;
+  edit.volume = 128;
+  edit.sampleFormat = "s16";
+  const std::string chain = SoundChain(edit);
+  for (const char* filter : {"atrim", "asetpts", "apad", "async"}) {
+    EXPECT_EQ(chain.find(filter), std::string::npos) << filter << " in " << chain;
+  }
+  EXPECT_NE(chain.find("volume=0.5"), std::string::npos) << chain;
+  FilterGraph graph;
+  std::string error;
+  ASSERT_TRUE(graph.Build(
+      chain,
+      {{"ain", "abuffer", "time_base=1/48000:sample_rate=48000:sample_fmt=fltp:channel_layout=stereo"}},
+      false, "aout", error))
+      << error;
+}
 
 TEST(SoundChain, SilenceLastsTheClipExactly) {
   SoundEdit edit;

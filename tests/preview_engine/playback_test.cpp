@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/convert_engine/engine_harness.h"
 #include "tests/convert_engine/media_maker.h"
@@ -178,6 +180,70 @@ TEST_F(Playback, CloseWhilePlayingIsQuickAndFinal) {
   for (const std::thread::id& thread : sink_.Threads()) {
     EXPECT_NE(thread, std::this_thread::get_id());
   }
+}
+
+// The window calls these on its own thread while the engine works: each only leaves a request.
+TEST_F(Playback, ControlsReturnAtOnceWhilePlaying) {
+  media_maker::ClipPlan plan;
+  plan.width = 640;
+  plan.height = 360;
+  plan.seconds = 4.0;
+  plan.frameCounter = true;
+  plan.keyframeEvery = 100;
+  CIInput input = InputFor(Fixture("busy.mkv", plan));
+  ASSERT_TRUE(Open(input, ViewPlan().Sized(640, 360).WithCropView(320, 180).WithSnapshot(640, 360)));
+  preview_->Play();
+  const std::string mark = engine_harness::Picture("busy_mark.png", 64, 48, media_maker::Rgb{0, 255, 0});
+  std::vector<double> took;
+  const auto end = std::chrono::steady_clock::now() + 1500ms;
+  for (int call = 0; std::chrono::steady_clock::now() < end; ++call) {
+    const auto start = std::chrono::steady_clock::now();
+    double position = 0;
+    switch (call % 9) {
+      case 0:
+        preview_->Pause();
+        break;
+      case 1:
+        preview_->Play();
+        break;
+      case 2:
+        preview_->Seek(call % 4);
+        break;
+      case 3:
+        preview_->StepFrame();
+        break;
+      case 4:
+        preview_->GetPosition(&position);
+        break;
+      case 5:
+        preview_->SetCrop(call % 100, 0, 320, 240, call % 4);
+        break;
+      case 6: {
+        EffectBlock effects = input.effects;
+        effects.brightness = call % 50;
+        preview_->SetEffects(&effects);
+        break;
+      }
+      case 7: {
+        WatermarkBlock block{mark.c_str(), call % 200, 10, 64, 48, call % 100};
+        preview_->SetWatermark(&block);
+        break;
+      }
+      case 8:
+        preview_->Snapshot();
+        break;
+    }
+    took.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    std::this_thread::sleep_for(5ms);
+  }
+  std::sort(took.begin(), took.end());
+  ASSERT_FALSE(took.empty());
+  EXPECT_LT(took[took.size() * 95 / 100], 3.0) << "95th percentile, ms";
+  EXPECT_LT(took.back(), 30.0) << "slowest call, ms (a busy machine may delay one)";
+  // After the storm the preview still plays.
+  preview_->Play();
+  EXPECT_TRUE(sink_.WaitFor(Kind::kView, sink_.Count(Kind::kView) + 10, 3s));
 }
 
 TEST_F(Playback, RefusedFilesLeaveNoThreadAndDeliverNothing) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -106,6 +107,23 @@ TEST_F(Sound, VolumeActsOnTheSound) {
       EXPECT_NEAR(peak, unchanged * c.peakShare, unchanged * 0.05) << "volume " << c.volume;
     }
   }
+}
+
+TEST_F(Sound, PlaysTheChosenTrack) {
+  media_maker::ClipPlan plan;
+  plan.seconds = 1.0;
+  plan.amplitude = 0.5;
+  plan.secondTrackAmplitude = 0.1;
+  CIInput input = engine_harness::InputFor(engine_harness::Fixture("two_tracks.mkv", plan));
+  ASSERT_EQ(input.media.audioCount, 2);
+  input.audioId = input.media.audioStreams[1].id;
+  const std::vector<int16_t> samples = PlayToEnd(input);
+  ASSERT_FALSE(samples.empty());
+  int peak = 0;
+  for (const int16_t sample : samples) {
+    peak = std::max(peak, std::abs(int{sample}));
+  }
+  EXPECT_NEAR(peak, 0.1 * 32767, 0.03 * 32767) << "the quiet second track, not the loud first";
 }
 
 }  // namespace

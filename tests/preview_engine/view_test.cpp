@@ -287,6 +287,66 @@ INSTANTIATE_TEST_SUITE_P(
                     Mark{"PictureAlphaCounts", 64, 48, 128, {40, 40, 64, 48}, 0, 0.5}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// ---- Burned subtitles and deinterlacing -----------------------------------------------------------
+
+struct Subtitle {
+  const char* name;
+  const std::string& (*source)();
+};
+
+void PrintTo(const Subtitle& subtitle, std::ostream* os) {
+  *os << subtitle.name;
+}
+
+class SubtitleView : public testing::TestWithParam<Subtitle> {};
+
+TEST_P(SubtitleView, IsBurnedIntoTheLowerPictureOnlyWhenChosen) {
+  const CIInput plain = engine_harness::InputFor(GetParam().source());
+  ASSERT_EQ(plain.media.subtitleCount, 1);
+  CIInput burned = plain;
+  burned.subtitleId = plain.media.subtitleStreams[0].id;
+  Picture pictures[2];
+  for (int i = 0; i < 2; ++i) {
+    RecordingSink sink;
+    PreviewPtr preview = NewPreview();
+    const PreviewOpen record = OpenRecord(i == 0 ? plain : burned, &sink, ViewPlan());
+    ASSERT_TRUE(preview->Open(&record));
+    ASSERT_TRUE(sink.WaitFor(Kind::kView, 1));
+    for (int step = 1; step <= 3; ++step) {  // a picture well inside the subtitle's time
+      preview->StepFrame();
+      ASSERT_TRUE(sink.WaitFor(Kind::kView, 1 + step));
+    }
+    pictures[i] = ToPicture(sink.Last(Kind::kView), 320, 240);
+  }
+  const Mean grey = MeanOf(fixtures::GreyPlan().quadrants[0]);
+  EXPECT_LT(Distance(MeanColour(pictures[0], {0, 0, 320, 240}), grey), 6.0)
+      << "a subtitle nobody chose shows";
+  EXPECT_GT(output_probe::ChangedShare(pictures[0], pictures[1], {0, 170, 320, 70}, 40), 0.03)
+      << "no subtitle at the bottom";
+  EXPECT_LT(output_probe::ChangedShare(pictures[0], pictures[1], {0, 0, 320, 100}, 40), 0.01)
+      << "the upper picture changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Subtitles, SubtitleView,
+                         testing::Values(Subtitle{"Text", &fixtures::TextSubtitled},
+                                         Subtitle{"Bitmap", &fixtures::BitmapSubtitled}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(View, DeinterlacesWhenTheItemSaysSo) {
+  media_maker::ClipPlan plan;
+  plan.seconds = 1.0;
+  plan.interlacedBar = true;
+  CIInput input = engine_harness::InputFor(engine_harness::Fixture("combed.mkv", plan));
+  const Picture combed = FirstView(input);
+  ASSERT_FALSE(combed.rgb.empty());
+  input.effects.deinterlace = 1;
+  preview_->SetEffects(&input.effects);
+  preview_->Seek(0);
+  const Picture clean = NextView();
+  ASSERT_FALSE(clean.rgb.empty());
+  EXPECT_LT(output_probe::Combing(clean), output_probe::Combing(combed) / 2);
+}
+
 // ---- What the preview shows is what the conversion writes ----------------------------------------
 
 TEST_F(View, AgreesWithTheConversionOfTheSameItem) {
