@@ -157,16 +157,14 @@ bool PreviewPlayer::Prepare() {
   if (audioStream_ != nullptr) {
     sound_ = SoundOutput::Open(audioDecoder_->sample_rate, audioDecoder_->ch_layout.nb_channels);
     if (!sound_) {
-      // A machine without sound still previews: silently, on the steady clock.
+      // A machine without sound still previews: silently, on the steady clock (a file of sound only
+      // then just runs its time).
       audioStream_->discard = AVDISCARD_ALL;
       audioStream_ = nullptr;
       audioDecoder_.reset();
       primedSound_.reset();
       audioPackets_.Abort();
     }
-  }
-  if (videoStream_ == nullptr && audioStream_ == nullptr) {
-    return false;  // only sound, and nothing to play it on: there would be nothing to preview
   }
   if (videoStream_ != nullptr && settings_.viewWidth > 0 && settings_.viewHeight > 0) {
     picture_ = std::make_unique<PreviewPicture>(videoStream_, settings_.viewWidth, settings_.viewHeight);
@@ -286,9 +284,12 @@ int32_t PreviewPlayer::GetPosition(double& seconds) {
   }
   const bool picturesDone = videoStream_ == nullptr || videoDone_;
   const bool soundDone = audioStream_ == nullptr || (audioDone_ && sound_->Queued() <= 0.0);
-  const double end = std::max(videoStream_ != nullptr ? videoEnd_.load() : 0.0,
-                              audioStream_ != nullptr ? audioEnd_.load() : 0.0);
-  if (picturesDone && soundDone && seconds >= std::min(end, clipEnd_) - 0.02) {
+  double end = clipEnd_;
+  if (videoStream_ != nullptr || audioStream_ != nullptr) {
+    end = std::min(end, std::max(videoStream_ != nullptr ? videoEnd_.load() : 0.0,
+                                 audioStream_ != nullptr ? audioEnd_.load() : 0.0));
+  }
+  if (picturesDone && soundDone && seconds >= end - 0.02) {
     return 1;
   }
   return 0;

@@ -161,6 +161,20 @@ TEST_F(Playback, WithoutASoundDevicePlaysSilentlyOnTheSteadyClock) {
       *preview_, [](int32_t status, double) { return status != 0; }, 5s));
   const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_NEAR(took, 1.0, 0.25);
+
+  // A file of sound only runs its time silently too.
+  media_maker::ClipPlan plan;
+  plan.video = false;
+  plan.seconds = 2.0;
+  CIInput sound = InputFor(Fixture("tone.mka", plan));
+  sound.clipLength = 1.0;
+  ASSERT_TRUE(Open(sound));
+  const auto soundStart = std::chrono::steady_clock::now();
+  preview_->Play();
+  ASSERT_TRUE(PollUntil(
+      *preview_, [](int32_t status, double) { return status != 0; }, 5s));
+  EXPECT_NEAR(std::chrono::duration<double>(std::chrono::steady_clock::now() - soundStart).count(), 1.0,
+              0.25);
   ::setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
