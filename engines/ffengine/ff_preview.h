@@ -40,6 +40,8 @@ class FfPreview final : public I_FfPreview {
 
   // How the playback open now went; empty when none is open.
   ffengine::PlaybackStats Stats() const;
+  // True while an open playback sends its sound to a device.
+  bool HasSound() const { return player_ && player_->HasSound(); }
 
  private:
   ~FfPreview();  // only Release destroys

@@ -159,6 +159,7 @@ bool PreviewPlayer::Prepare() {
     if (!sound_) {
       // A machine without sound still previews: silently, on the steady clock (a file of sound only
       // then just runs its time).
+      soundMissing_ = true;
       audioStream_->discard = AVDISCARD_ALL;
       audioStream_ = nullptr;
       audioDecoder_.reset();
@@ -389,6 +390,9 @@ double PreviewPlayer::TimeOf(const AVStream* stream, int64_t origin, const AVFra
 // ---- reading ----
 
 void PreviewPlayer::ReadLoop() {
+  if (soundMissing_) {
+    Log("no sound device can be opened: the preview plays silently");
+  }
   bool pictureWanted = videoStream_ != nullptr;
   bool soundWanted = audioStream_ != nullptr;
   int serial = 0;
@@ -550,6 +554,12 @@ bool PreviewPlayer::ShowDecoded(AVFrame* frame) {
   }
   frame->pts = std::llround(time / av_q2d(videoStream_->time_base));
   ServiceRequests();
+  // Already too late while playing on: not worth the edits' work.
+  if (!forceNext_ && clock_.Running() && clock_.Now() - time > frameLength_) {
+    std::lock_guard lock(statsMutex_);
+    ++stats_.dropped;
+    return true;
+  }
   FramePtr view;
   if (picture_) {
     std::vector<FramePtr> views;

@@ -160,6 +160,7 @@ class PreviewPlayer {
   int64_t audioOrigin_ = 0;
   std::unique_ptr<SoundOutput> sound_;
   double soundFrom_ = 0;
+  bool soundMissing_ = false;  // the file has sound, the machine has no device for it
   int soundSerial_ = 0;
   bool soundEnded_ = false;
   double lastHeard_ = -1;

@@ -161,6 +161,8 @@ TEST_F(Playback, WithoutASoundDevicePlaysSilentlyOnTheSteadyClock) {
       *preview_, [](int32_t status, double) { return status != 0; }, 5s));
   const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_NEAR(took, 1.0, 0.25);
+  EXPECT_NE(sink_.Log().find("no sound device"), std::string::npos) << "the log says why it is silent";
+  EXPECT_FALSE(preview_->HasSound());
 
   // A file of sound only runs its time silently too.
   media_maker::ClipPlan plan;
