@@ -18,6 +18,7 @@
 #include "info/splash_window.h"
 #include "mainwin/destination_box.h"
 #include "mainwin/profile_boxes.h"
+#include "platform/render_surface.h"
 #include "settings/edition.h"
 #include "tasks/task_view_bind.h"
 #include "tasks/vstlist.h"
@@ -192,11 +193,10 @@ void TConverterForm1::CreateControls() {
   ImageAudio->setObjectName(QStringLiteral("ImageAudio"));
   ImageAudio->setGeometry(40, 128, 264, 198);
   ImageAudio->hide();
-  MarkPanel1 = new QWidget(this);
+  // Black by itself until the preview engine draws into it.
+  MarkPanel1 = new platform::RenderSurface(this);
   MarkPanel1->setObjectName(QStringLiteral("MarkPanel1"));
   MarkPanel1->setGeometry(136, 184, 105, 41);
-  MarkPanel1->setAttribute(Qt::WA_StyledBackground);
-  MarkPanel1->setStyleSheet(QStringLiteral("background: black;"));
   MarkPanel1->hide();
 
   FaceImage = new QLabel(this);

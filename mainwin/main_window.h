@@ -28,6 +28,10 @@ class TssSkinButton;
 class TssSkinForm;
 class VstList;
 
+namespace platform {
+class RenderSurface;
+}
+
 // The main window: the task list (or the welcome picture while it is empty), the preview player
 // beside it, the track boxes of the focused item, the profile and destination boxes, and the buttons
 // and menus that start every operation. The run entry hands it the context and the application.
@@ -89,7 +93,7 @@ class TConverterForm1 : public QWidget {
   QLabel* ImageView = nullptr;
   QLabel* ImageAudio = nullptr;
   QLabel* VideoImage = nullptr;
-  QWidget* MarkPanel1 = nullptr;
+  platform::RenderSurface* MarkPanel1 = nullptr;
   QLabel* FaceImage = nullptr;
   ::VstList* VstList = nullptr;
   TSkinProcess* SkinProcess1 = nullptr;
