@@ -383,6 +383,7 @@ TEST_F(View, AgreesWithTheConversionOfTheSameItem) {
     difference += std::abs(int{shown.rgb[i]} - int{atOne->rgb[i]});
   }
   difference /= static_cast<double>(shown.rgb.size());
+  RecordProperty("mean_absolute_difference", std::to_string(difference));
   // The same chain at the same size: what remains is the encoder's loss on flat colours and the
   // colour conversion of a picture coded once more (a few levels), far below what any edit changes
   // (a wrong crop, zoom, effect or watermark moves the mean by tens of levels).
