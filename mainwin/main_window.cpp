@@ -19,6 +19,7 @@
 #include "mainwin/destination_box.h"
 #include "mainwin/profile_boxes.h"
 #include "platform/render_surface.h"
+#include "preview/preview_wrapper.h"
 #include "settings/edition.h"
 #include "tasks/task_view_bind.h"
 #include "tasks/vstlist.h"
@@ -74,6 +75,7 @@ TConverterForm1::TConverterForm1(const UiContext& ui, QWidget* parent)
   destination_ = new DestinationBox(ui_, EditOutPath, this);
   // 2. The picture component for snapshots; the window works without it.
   CreateInto(edit_, kEditName);
+  preview_ = std::make_unique<PreviewWrapper>(ui_.context);
   // 3. The list's focus handlers go first: binding keeps the focus-changing one to call on from its own.
   VstList->Tree().events.focusChanging = [this](TaskNode* oldNode, TaskNode* newNode, int, int,
                                                 bool& allowed) {
@@ -309,8 +311,8 @@ void TConverterForm1::ResetSlider() {
 void TConverterForm1::UpdateActions() {
   const ActionFacts facts = facts_->Read();
   actions.Update(facts);
-  // The profile boxes follow the Settings action: no profile can be chosen for a part or for nothing.
-  const bool boxes = actions.Settings->isEnabled();
+  // No profile can be chosen for a part or for nothing.
+  const bool boxes = IsEnabled(ActionRule::FocusedNotPart, facts);
   if (CmbProfileGrp->isEnabled() != boxes) {
     CmbProfileGrp->setEnabled(boxes);
   }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/ui_context.h"
@@ -15,6 +17,7 @@
 #include "tasks/task_list.h"
 
 class DestinationBox;
+class PreviewWrapper;
 class ProfileBoxes;
 class QComboBox;
 class QLabel;
@@ -68,8 +71,22 @@ class TConverterForm1 : public QWidget {
   void SBDownloaderClick();
   void SBtnBrowseClick();
   void SBtnOpenFolderClick();
-  // The main player; it comes with the preview engine's window code.
+  // The player beside the list (main_window_player.cpp).
+  void PreviewPlayExecute();
   void PreviewStopExecute();
+  void PreviewPrevExecute();
+  void PreviewNextExecute();
+  void PreviewTimerTimer();
+  void SkinProcess1Change(int percent);
+  void SnapShotExecute();
+  void SnapShotFolderExecute();
+  void PropertiesExecute();
+
+  enum class PlayState { Stopped, Playing, Paused };
+  PlayState playState() const { return playState_; }
+  // The wall clock the snapshot names are stamped with; tests give a fixed one.
+  void SetClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+  PreviewWrapper& Preview() { return *preview_; }
 
   TVirtualStringTreeHelper& TaskList() { return list_; }
   ConverterSettings& Catalogue() { return catalogue_; }
@@ -147,6 +164,9 @@ class TConverterForm1 : public QWidget {
   void FillTrackBoxes(MuiItemInfo& item);
   void MarkClipOnSlider(const MuiItemInfo& item);
   void ResetSlider();
+  void ShowPlayState();
+  // Stop, then play the sibling `node` from the start.
+  void PlaySibling(TaskNode* node);
   // The current profile for new items; null, with the user told, when the catalogue has none.
   const ProfileSetting* ProfileForNewItems();
   // After a load: the first items replace the welcome picture and bring the track boxes to life.
@@ -161,7 +181,12 @@ class TConverterForm1 : public QWidget {
   DestinationBox* destination_ = nullptr;
   QString lastSnapshot_;
   QImage playPictures_[2];  // ImageListPlay: play, pause
-  bool previewPlaying_ = false;
+  std::unique_ptr<PreviewWrapper> preview_;
+  PlayState playState_ = PlayState::Stopped;
+  double fullDuration_ = 0;
+  double viewEnd_ = 0;
+  bool sliderFollowsUser_ = true;  // false while the timer moves the slider
+  std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
   bool shownOnce_ = false;
   // The idle update's view of the list; it follows the list's tree, which outlives it.
   std::unique_ptr<ActionFactsReader> facts_;

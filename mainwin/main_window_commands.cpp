@@ -2,6 +2,7 @@
 // windows, the desktop or the conversion.
 #include <QAction>
 #include <QComboBox>
+#include <QTimer>
 
 #include "base/mui_context.h"
 #include "convert/conversion.h"
@@ -14,6 +15,7 @@
 #include "tasks/track_choice.h"
 #include "tasks/vstlist.h"
 #include "widgets/ssbutton.h"
+#include "widgets/tskinprocess.h"
 
 namespace {
 
@@ -40,15 +42,23 @@ void TConverterForm1::ConnectActions() {
   on(a.Preferences, [this] { PreferencesExecute(); });
   on(a.ActApplyToAll, [this] { list_.ApplyProfileToAll(); });
   on(a.StartConvertAct, [this] { StartConvertActExecute(); });
+  on(a.PreviewPlay, [this] { PreviewPlayExecute(); });
   on(a.PreviewStop, [this] { PreviewStopExecute(); });
+  on(a.PreviewPrev, [this] { PreviewPrevExecute(); });
+  on(a.PreviewNext, [this] { PreviewNextExecute(); });
+  on(a.SnapShot, [this] { SnapShotExecute(); });
+  on(a.SnapShotFolder, [this] { SnapShotFolderExecute(); });
+  on(a.Properties, [this] { PropertiesExecute(); });
+  connect(PreviewTimer, &QTimer::timeout, this, [this] { PreviewTimerTimer(); });
+  connect(SkinProcess1, &TSkinProcess::OnProcessChange, this,
+          [this](int percent) { SkinProcess1Change(percent); });
   // The help the product folder ships, the same file the Preferences window's help button opens.
   on(a.HelpContent,
      [this] { ui_.app.GetShell().Open(ui_.context.productFolder + QStringLiteral("help.html")); });
   on(a.HomePage, [this] { ui_.app.GetShell().Open(ui_.context.homePageLink); });
   on(a.Support, [this] { ui_.app.GetShell().Open(ui_.context.supportLink); });
   on(a.About, [this] { ShowAboutWindow(ui_, this); });
-  // Properties, the clip editor pages, Settings (the profile editor), play, previous, next and the
-  // snapshots open windows that are bound to these actions where those windows are made.
+  // The clip editor's pages and Settings (the profile editor) stay disabled until their windows exist.
 
   connect(SBtnMin, &TssCustomButton::OnClick, this, [this] { showMinimized(); });
   connect(SBDownloader, &TssCustomButton::OnClick, this, [this] { SBDownloaderClick(); });
@@ -101,12 +111,4 @@ void TConverterForm1::SBtnBrowseClick() {
 
 void TConverterForm1::SBtnOpenFolderClick() {
   destination_->Open();
-}
-
-void TConverterForm1::PreviewStopExecute() {
-  if (!previewPlaying_) {
-    return;
-  }
-  previewPlaying_ = false;
-  PreviewTimer->stop();
 }

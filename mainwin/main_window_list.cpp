@@ -13,6 +13,7 @@
 #include "mainwin/profile_boxes.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
+#include "preview/preview_rules.h"
 #include "settings/input_formats.h"
 #include "tasks/supported_file.h"
 #include "tasks/track_choice.h"
@@ -213,8 +214,9 @@ void TConverterForm1::MarkClipOnSlider(const MuiItemInfo& item) {
   if (duration <= 0) {
     return;
   }
-  const int span = SkinProcess1->width() - 2;
-  const int start = static_cast<int>(span * item.input.clipStart / duration) + 1;
-  const int length = static_cast<int>(span * item.input.clipLength / duration);
+  int start = 0;
+  int length = 0;
+  ClipRangeOnSlider(SkinProcess1->width(), item.input.clipStart, item.input.clipLength, duration, start,
+                    length);
   SkinProcess1->SetImage2Range(start, length);
 }

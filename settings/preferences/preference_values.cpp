@@ -63,6 +63,14 @@ std::optional<int> StoredAfterRippingDone(const MuiContext& context) {
   return value;
 }
 
+QString StoredImageType(const MuiContext& context) {
+  PlugPtr<I_SaveOptionXml> store;
+  if (!CreateInto(store, kSaveOptionXmlName) || !store->Load(U16(PreferencesFileToRead(context)))) {
+    return QString();
+  }
+  return QString::fromUtf16(store->GetString(kImageType));
+}
+
 int MatchItem(const QStringList& items, const QString& text) {
   for (int i = 0; i < items.size(); ++i) {
     if (items[i].compare(text, Qt::CaseInsensitive) == 0) {

@@ -47,6 +47,10 @@ QString PreferenceFolder(const MuiContext& context, const char16_t* key, const Q
 // unreadable.
 std::optional<int> StoredAfterRippingDone(const MuiContext& context);
 
+// The stored snapshot picture type ("JPEG", "GIF", "BMP", or whatever the file holds); empty when unset
+// or unreadable.
+QString StoredImageType(const MuiContext& context);
+
 // The first item equal to `text` when letter case is ignored; -1 when none is.
 int MatchItem(const QStringList& items, const QString& text);
 

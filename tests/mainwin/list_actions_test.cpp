@@ -137,29 +137,32 @@ TEST_P(EnableRulesTest, FollowTheFocusedItem) {
   }));
 }
 
+// The clip editor's actions (Trim, Crop, Effect, WatermarkAct) and Settings (the profile editor) stay
+// disabled for every item until their windows exist: an enabled action does what its caption says.
 INSTANTIATE_TEST_SUITE_P(
     Items, EnableRulesTest,
     ::testing::Values(
         RuleCase{"Video",
                  Focus::Video,
-                 {"Rename", "Properties", "Trim", "Crop", "Effect", "WatermarkAct", "SnapShot", "PreviewPlay",
-                  "PreviewStop", "Settings", "ActApplyToAll", "Remove", "MoveDown"},
-                 {"MoveUp", "PreviewPrev", "ActMerge"},
+                 {"Rename", "Properties", "SnapShot", "PreviewPlay", "PreviewStop", "ActApplyToAll", "Remove",
+                  "MoveDown", "PreviewNext"},
+                 {"MoveUp", "PreviewPrev", "ActMerge", "Trim", "Crop", "Effect", "WatermarkAct", "Settings"},
                  true},
         RuleCase{"AudioOnly",
                  Focus::AudioOnly,
-                 {"Trim", "Properties", "PreviewPlay", "Rename", "MoveUp", "PreviewPrev"},
-                 {"Crop", "Effect", "WatermarkAct", "SnapShot", "MoveDown", "PreviewNext"},
+                 {"Properties", "PreviewPlay", "Rename", "MoveUp", "PreviewPrev"},
+                 {"Crop", "Effect", "WatermarkAct", "SnapShot", "MoveDown", "PreviewNext", "Trim"},
                  true},
-        RuleCase{"Merged",
-                 Focus::Merged,
-                 {"Rename", "Settings", "ActApplyToAll", "Remove"},
-                 {"Trim", "Properties", "PreviewPlay", "PreviewStop", "Crop", "SnapShot", "MoveDown"},
-                 true},
+        RuleCase{
+            "Merged",
+            Focus::Merged,
+            {"Rename", "ActApplyToAll", "Remove"},
+            {"Trim", "Properties", "PreviewPlay", "PreviewStop", "Crop", "SnapShot", "MoveDown", "Settings"},
+            true},
         RuleCase{"Part",
                  Focus::Part,
-                 {"Trim", "Properties", "PreviewPlay", "Remove", "MoveUp"},
-                 {"Rename", "Settings", "ActApplyToAll", "MoveDown"},
+                 {"Properties", "PreviewPlay", "Remove", "MoveUp"},
+                 {"Rename", "Settings", "ActApplyToAll", "MoveDown", "Trim"},
                  false}),
     [](const auto& info) { return std::string(info.param.name); });
 
