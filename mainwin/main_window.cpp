@@ -311,6 +311,13 @@ void TConverterForm1::ResetSlider() {
 void TConverterForm1::UpdateActions() {
   const ActionFacts facts = facts_->Read();
   actions.Update(facts);
+  // Stop and Snapshot act on a running preview: with none they would do nothing.
+  const bool previewOpen = playState_ != PlayState::Stopped;
+  for (QAction* action : {actions.PreviewStop, actions.SnapShot}) {
+    if (!previewOpen && action->isEnabled()) {
+      action->setEnabled(false);
+    }
+  }
   // No profile can be chosen for a part or for nothing.
   const bool boxes = IsEnabled(ActionRule::FocusedNotPart, facts);
   if (CmbProfileGrp->isEnabled() != boxes) {

@@ -138,32 +138,34 @@ TEST_P(EnableRulesTest, FollowTheFocusedItem) {
 }
 
 // The clip editor's actions (Trim, Crop, Effect, WatermarkAct) and Settings (the profile editor) stay
-// disabled for every item until their windows exist: an enabled action does what its caption says.
+// disabled for every item until their windows exist, and Stop and Snapshot while nothing plays: an
+// enabled action does what its caption says.
 INSTANTIATE_TEST_SUITE_P(
     Items, EnableRulesTest,
-    ::testing::Values(
-        RuleCase{"Video",
-                 Focus::Video,
-                 {"Rename", "Properties", "SnapShot", "PreviewPlay", "PreviewStop", "ActApplyToAll", "Remove",
-                  "MoveDown", "PreviewNext"},
-                 {"MoveUp", "PreviewPrev", "ActMerge", "Trim", "Crop", "Effect", "WatermarkAct", "Settings"},
-                 true},
-        RuleCase{"AudioOnly",
-                 Focus::AudioOnly,
-                 {"Properties", "PreviewPlay", "Rename", "MoveUp", "PreviewPrev"},
-                 {"Crop", "Effect", "WatermarkAct", "SnapShot", "MoveDown", "PreviewNext", "Trim"},
-                 true},
-        RuleCase{
-            "Merged",
-            Focus::Merged,
-            {"Rename", "ActApplyToAll", "Remove"},
-            {"Trim", "Properties", "PreviewPlay", "PreviewStop", "Crop", "SnapShot", "MoveDown", "Settings"},
-            true},
-        RuleCase{"Part",
-                 Focus::Part,
-                 {"Properties", "PreviewPlay", "Remove", "MoveUp"},
-                 {"Rename", "Settings", "ActApplyToAll", "MoveDown", "Trim"},
-                 false}),
+    ::testing::Values(RuleCase{"Video",
+                               Focus::Video,
+                               {"Rename", "Properties", "PreviewPlay", "ActApplyToAll", "Remove", "MoveDown",
+                                "PreviewNext"},
+                               {"MoveUp", "PreviewPrev", "ActMerge", "Trim", "Crop", "Effect", "WatermarkAct",
+                                "Settings", "PreviewStop", "SnapShot"},
+                               true},
+                      RuleCase{
+                          "AudioOnly",
+                          Focus::AudioOnly,
+                          {"Properties", "PreviewPlay", "Rename", "MoveUp", "PreviewPrev"},
+                          {"Crop", "Effect", "WatermarkAct", "SnapShot", "MoveDown", "PreviewNext", "Trim"},
+                          true},
+                      RuleCase{"Merged",
+                               Focus::Merged,
+                               {"Rename", "ActApplyToAll", "Remove"},
+                               {"Trim", "Properties", "PreviewPlay", "PreviewStop", "Crop", "SnapShot",
+                                "MoveDown", "Settings"},
+                               true},
+                      RuleCase{"Part",
+                               Focus::Part,
+                               {"Properties", "PreviewPlay", "Remove", "MoveUp"},
+                               {"Rename", "Settings", "ActApplyToAll", "MoveDown", "Trim"},
+                               false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ListActionsTest, MergeNeedsAtLeastTwoSelectedItems) {
