@@ -100,7 +100,9 @@ class MainWindowTest : public ::testing::Test {
     SetEnv("XDG_CONFIG_HOME", home_.path() + "/config");
     LoadOptionStore();
     FakeFfPreview::Reset();
-    engine_ = std::make_unique<AutoReg>(kFfPreviewName, &FakeFfPreview::Make);
+    if (UsesFakeEngine()) {
+      engine_ = std::make_unique<AutoReg>(kFfPreviewName, &FakeFfPreview::Make);
+    }
     UseProduct(kProduct);
   }
 
@@ -115,6 +117,9 @@ class MainWindowTest : public ::testing::Test {
       }
     }
   }
+
+  // False for tests that load the real media engine module instead.
+  virtual bool UsesFakeEngine() const { return true; }
 
   // The product the host names; its folder gets the artwork and the test catalogue.
   void UseProduct(const QString& name) {
