@@ -1,5 +1,7 @@
 #include "engines/imageedit/gif_writer.h"
 
+#include "engines/ffengine/ff_handles.h"
+
 #include <cstdio>
 #include <memory>
 
@@ -22,25 +24,16 @@ namespace {
 constexpr int kMaxGifSide = 65535;  // the format's fields are 16 bits wide
 constexpr int kIoBufferSize = 64 * 1024;
 
-struct FrameFree {
-  void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-
-struct PacketFree {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+using ffengine::CodecContextPtr;
+using ffengine::FramePtr;
+using ffengine::PacketPtr;
 
 struct GraphFree {
   void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
 };
 using GraphPtr = std::unique_ptr<AVFilterGraph, GraphFree>;
 
-struct CodecFree {
-  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
+using CodecPtr = CodecContextPtr;
 
 struct InOutFree {
   void operator()(AVFilterInOut* io) const { avfilter_inout_free(&io); }
