@@ -1,14 +1,17 @@
 #include "preview/preview_wrapper.h"
 
-#include <QSaveFile>
-#include <QThread>
+#include <chrono>
 #include <cstring>
+#include <string_view>
+#include <thread>
+#include <type_traits>
 
 #include "base/folders.h"
 #include "base/mui_context.h"
 #include "components/text_utf.h"
 #include "platform/render_surface.h"
 #include "preview/preview_rules.h"
+#include "preview/replace_file.h"
 #include "tasks/mui_item_info.h"
 #include "widgets/tcroppanelex.h"
 #include "widgets/tmarkpanel.h"
@@ -17,20 +20,35 @@ namespace {
 
 constexpr char kLogFile[] = "logs.log";
 constexpr int kSnapshotWaits = 10;
-constexpr int kSnapshotWaitMs = 100;
+constexpr std::chrono::milliseconds kSnapshotWait{100};
 
-// Places `control` at `place` inside `area` and gives back its size.
+static_assert(std::is_trivially_copyable_v<PreviewOpen>, "the record is zero-filled byte for byte");
+
 void Place(QWidget* control, const QRect& area, const ViewPlace& place) {
   control->setGeometry(area.x() + place.x, area.y() + place.y, place.width, place.height);
 }
 
-// Writes one frame into a buffer's pixels; a frame of another size is not this buffer's and is dropped.
-bool WritePixels(QByteArray& buffer, const void* pixels, int32_t size) {
-  if (pixels == nullptr || buffer.size() <= kBitmapHeaderSize || size != buffer.size() - kBitmapHeaderSize) {
-    return false;
+double Aspect(double width, double height) {
+  return width > 0 && height > 0 ? width / height : 0.0;
+}
+
+// The source's display shape; a damaged one falls back to the picture's own shape, then to 4:3.
+double DisplayAspect(const MediaInfo& media) {
+  if (media.aspectNum > 0 && media.aspectDen > 0) {
+    return Aspect(media.aspectNum, media.aspectDen);
   }
-  std::memcpy(buffer.data() + kBitmapHeaderSize, pixels, static_cast<size_t>(size));
-  return true;
+  if (media.width > 0 && media.height > 0) {
+    return Aspect(media.width, media.height);
+  }
+  return 4.0 / 3.0;
+}
+
+template <class Box>
+FrameBuffer::Shower ShowIn(Box* box) {
+  if (box == nullptr) {
+    return {};
+  }
+  return [box](const QByteArray& image) { box->UpdateBkBmp(image); };
 }
 
 }  // namespace
@@ -42,8 +60,12 @@ PreviewWrapper::~PreviewWrapper() {
 }
 
 bool PreviewWrapper::Open(const PreviewSetup& setup) {
+  if (!engine_.IsEmpty()) {
+    // The old engine's threads write into the buffers about to be replaced: it stops first.
+    Close();
+  }
   setup_ = setup;
-  MuiItemInfo* item = setup.item;
+  const MuiItemInfo* item = setup.item;
   if (item == nullptr) {
     return false;
   }
@@ -54,62 +76,72 @@ bool PreviewWrapper::Open(const PreviewSetup& setup) {
   const MediaInfo& media = item->input.media;
   const bool video = media.videoCount != 0;
 
-  PreviewOpen record{};
+  PreviewOpen record;
+  std::memset(&record, 0, sizeof record);
   record.events = this;
   if (setup.renderWindow != nullptr) {
-    CopyTextToField(record.renderWindow, sizeof(record.renderWindow),
-                    setup.renderWindow->Handle().toStdString());
+    const QByteArray handle = setup.renderWindow->Handle().toUtf8();
+    CopyTextToField(record.renderWindow, sizeof record.renderWindow,
+                    std::string_view(handle.constData(), static_cast<size_t>(handle.size())));
   }
   record.viewToBuffer = setup.markBox != nullptr ? 1 : 0;
+  const ViewPlace viewPlace =
+      FitView(setup.viewRect.width(), setup.viewRect.height(), Aspect(setup.outWidth, setup.outHeight));
   QWidget* view = setup.markBox != nullptr ? static_cast<QWidget*>(setup.markBox) : setup.renderWindow;
-  const ViewPlace viewPlace = setup.outHeight > 0
-                                  ? FitView(setup.viewRect.width(), setup.viewRect.height(),
-                                            static_cast<double>(setup.outWidth) / setup.outHeight)
-                                  : ViewPlace{};
   if (view != nullptr) {
     Place(view, setup.viewRect, viewPlace);
     view->setVisible(video);
   }
   record.viewWidth = viewPlace.width;
   record.viewHeight = viewPlace.height;
-  viewBuffer_ = setup.markBox != nullptr ? MakeBitmapFile(viewPlace.width, viewPlace.height) : QByteArray();
+  if (setup.markBox != nullptr) {
+    view_.Reset(viewPlace.width, viewPlace.height, ShowIn(setup.markBox));
+  } else {
+    view_.Free();
+  }
 
   record.input = item->input;
-  CopyTextToField(record.input.path, sizeof(record.input.path), item->sourcePath.toStdString());
+  const QByteArray path = item->sourcePath.toUtf8();
+  CopyTextToField(record.input.path, sizeof record.input.path,
+                  std::string_view(path.constData(), static_cast<size_t>(path.size())));
   if (!setup.trimmedPlay) {
     record.input.clipStart = 0;
     record.input.clipLength = media.duration;
   }
-  snapshotBuffer_.clear();
   if (setup.snapshotOn) {
     SnapshotSize(media.width, media.height, record.snapshotWidth, record.snapshotHeight);
-    std::lock_guard lock(lock_);
-    snapshotBuffer_ = MakeBitmapFile(record.snapshotWidth, record.snapshotHeight);
+    snapshot_.Reset(record.snapshotWidth, record.snapshotHeight);
+  } else {
+    snapshot_.Free();
   }
   record.alwaysOne = 1;
   record.cropView = setup.cropView ? 1 : 0;
-  cropBuffer_.clear();
-  if (setup.cropView && setup.cropBox != nullptr) {
-    // A damaged display shape falls back to the picture's own, then to 4:3.
-    double aspect =
-        media.aspectNum > 0 && media.aspectDen > 0
-            ? static_cast<double>(media.aspectNum) / media.aspectDen
-            : (media.width > 0 && media.height > 0 ? static_cast<double>(media.width) / media.height
-                                                   : 4.0 / 3.0);
-    const ViewPlace cropPlace = FitView(setup.cropRect.width(), setup.cropRect.height(), aspect);
-    Place(setup.cropBox, setup.cropRect, cropPlace);
+  if (setup.cropView) {
+    const ViewPlace cropPlace =
+        FitView(setup.cropRect.width(), setup.cropRect.height(), DisplayAspect(media));
+    if (setup.cropBox != nullptr) {
+      Place(setup.cropBox, setup.cropRect, cropPlace);
+      setup.cropBox->setVisible(video);
+    }
     record.cropViewWidth = cropPlace.width;
     record.cropViewHeight = cropPlace.height;
-    cropBuffer_ = MakeBitmapFile(cropPlace.width, cropPlace.height);
-    setup.cropBox->setVisible(video);
+    crop_.Reset(cropPlace.width, cropPlace.height, ShowIn(setup.cropBox));
+  } else {
+    crop_.Free();
   }
 
-  if (!engine->Open(&record)) {
-    return false;
-  }
+  // Emptied before the engine opens, not after: its threads start inside Open and may log at once
+  // (a missing sound device), and those lines belong to this preview's log.
   {
-    std::lock_guard lock(lock_);
-    previewLog_.clear();
+    std::lock_guard lock(logLock_);
+    log_.clear();
+  }
+  logStarted_ = true;
+  if (!engine->Open(&record)) {
+    view_.Free();
+    crop_.Free();
+    snapshot_.Free();
+    return false;
   }
   engine_ = engine;
   return true;
@@ -117,33 +149,27 @@ bool PreviewWrapper::Open(const PreviewSetup& setup) {
 
 void PreviewWrapper::Close() {
   if (!engine_.IsEmpty()) {
+    // Close stops the engine's threads, so no frame reaches a buffer freed below.
     engine_->Close();
     engine_ = nullptr;
   }
-  {
-    std::lock_guard lock(lock_);
-    snapshotBuffer_.clear();
+  view_.Free();
+  crop_.Free();
+  snapshot_.Free();
+  if (logStarted_) {
+    WriteLog();
   }
-  viewBuffer_.clear();
-  cropBuffer_.clear();
-  WriteLog();
 }
 
 void PreviewWrapper::WriteLog() const {
   const QString path = UserFileToWrite(context_, QString::fromLatin1(kLogFile));
-  if (path.isEmpty()) {
-    return;
+  QByteArray log;
+  {
+    std::lock_guard lock(logLock_);
+    log = log_;
   }
-  const QByteArray log = PreviewLog();
-  // Written aside and renamed over the old file, so a failure never leaves half a log.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    return;
-  }
-  if (file.write(log) != log.size()) {
-    file.cancelWriting();
-  }
-  file.commit();
+  // A log that cannot be written is no reason to disturb the window closing the preview.
+  ReplaceFile(path, log);
 }
 
 bool PreviewWrapper::TakeSnapshot(const QString& path) {
@@ -154,63 +180,52 @@ bool PreviewWrapper::TakeSnapshot(const QString& path) {
   if (!engine_->Snapshot()) {
     return false;
   }
+  // The frame comes from the engine's picture thread with the next picture shown; the lock is not held
+  // while waiting, so that delivery can take it.
   for (int wait = 0; wait < kSnapshotWaits && !frameArrived_; ++wait) {
-    QThread::msleep(kSnapshotWaitMs);
+    std::this_thread::sleep_for(kSnapshotWait);
   }
-  if (!frameArrived_) {
-    return false;
-  }
-  std::lock_guard lock(lock_);
-  QSaveFile file(path);
-  if (snapshotBuffer_.isEmpty() || !file.open(QIODevice::WriteOnly) ||
-      file.write(snapshotBuffer_) != snapshotBuffer_.size()) {
-    return false;
-  }
-  return file.commit();
+  // The snapshot is a picture for the user and other programs, so it is saved upright.
+  return frameArrived_ && snapshot_.SaveTo(path, true);
 }
 
-QByteArray PreviewWrapper::PreviewLog() const {
-  std::lock_guard lock(lock_);
-  return previewLog_;
+QString PreviewWrapper::PreviewLog() const {
+  std::lock_guard lock(logLock_);
+  return QString::fromUtf8(log_);
 }
 
 void PreviewWrapper::Info(int32_t& first, int32_t& second, int32_t& third) const {
-  std::lock_guard lock(lock_);
+  std::lock_guard lock(logLock_);
   first = info_[0];
   second = info_[1];
   third = info_[2];
 }
 
 void PreviewWrapper::OnSnapshotFrame(const void* pixels, int32_t size) {
-  std::lock_guard lock(lock_);
-  if (WritePixels(snapshotBuffer_, pixels, size)) {
+  if (snapshot_.Store(pixels, size)) {
     frameArrived_ = true;
   }
 }
 
 void PreviewWrapper::OnCropFrame(const void* pixels, int32_t size) {
-  if (setup_.cropBox != nullptr && WritePixels(cropBuffer_, pixels, size)) {
-    setup_.cropBox->UpdateBkBmp(cropBuffer_);
-  }
+  crop_.Store(pixels, size);
 }
 
 void PreviewWrapper::OnViewFrame(const void* pixels, int32_t size) {
-  if (setup_.markBox != nullptr && WritePixels(viewBuffer_, pixels, size)) {
-    setup_.markBox->UpdateBkBmp(viewBuffer_);
-  }
+  view_.Store(pixels, size);
 }
 
 void PreviewWrapper::OnLog(const char* text) {
   if (text == nullptr) {
     return;
   }
-  std::lock_guard lock(lock_);
-  previewLog_.append(text);
+  std::lock_guard lock(logLock_);
+  log_.append(text);
 }
 
 void PreviewWrapper::OnInfo(int32_t first, int32_t second, int32_t third) {
-  std::lock_guard lock(lock_);
   const bool all = first != 0 && second != 0 && third != 0;
+  std::lock_guard lock(logLock_);
   info_[0] = all ? first : 0;
   info_[1] = all ? second : 0;
   info_[2] = all ? third : 0;
