@@ -43,6 +43,37 @@ AVRational PictureSar(const AVFrame* frame, const AVStream* stream) {
   return sar.num > 0 && sar.den > 0 ? sar : AVRational{1, 1};
 }
 
+PictureSourceIndexes DescribePictureSources(PictureEdit& edit, const AVFrame* first, const AVStream* stream,
+                                            SubtitleTrack* subtitles, const AVFrame* mark,
+                                            std::vector<FilterGraph::Source>& sources) {
+  PictureSourceIndexes indexes;
+  edit.sourceWidth = first->width;
+  edit.sourceHeight = first->height;
+  edit.sourceSar = PictureSar(first, stream);
+  sources.push_back(
+      {"vin", "buffer",
+       PictureSourceArgs(first->width, first->height, first->format, stream->time_base, edit.sourceSar)});
+  if (subtitles != nullptr && subtitles->IsText()) {
+    edit.subtitleScript = subtitles->ScriptPath();
+  } else if (subtitles != nullptr) {
+    subtitles->DefaultCanvas(first->width, first->height);
+    edit.subtitlePictures = true;
+    edit.subtitleWidth = subtitles->CanvasWidth();
+    edit.subtitleHeight = subtitles->CanvasHeight();
+    indexes.subtitle = sources.size();
+    sources.push_back({"sub", "buffer",
+                       PictureSourceArgs(edit.subtitleWidth, edit.subtitleHeight, AV_PIX_FMT_RGBA,
+                                         stream->time_base, AVRational{1, 1})});
+  }
+  if (edit.watermark && mark != nullptr) {
+    indexes.mark = sources.size();
+    sources.push_back(
+        {"wm", "buffer",
+         PictureSourceArgs(mark->width, mark->height, mark->format, AVRational{1, 1}, AVRational{1, 1})});
+  }
+  return indexes;
+}
+
 bool SendWatermarkPicture(AVFilterContext* source, const AVFrame* mark) {
   FramePtr copy(av_frame_clone(mark));
   if (!copy) {

@@ -427,30 +427,10 @@ std::string PartReader::DescribePicture(Lane& lane, const AVFrame* first,
   lane.width = first->width;
   lane.height = first->height;
   lane.format = first->format;
-  picture_.sourceWidth = first->width;
-  picture_.sourceHeight = first->height;
-  picture_.sourceSar = PictureSar(first, lane.stream);
-  sources.push_back({"vin", "buffer",
-                     PictureSourceArgs(first->width, first->height, first->format, lane.stream->time_base,
-                                       picture_.sourceSar)});
-  if (subtitles_ && subtitles_->IsText()) {
-    picture_.subtitleScript = subtitles_->ScriptPath();
-  } else if (subtitles_) {
-    subtitles_->DefaultCanvas(first->width, first->height);
-    picture_.subtitlePictures = true;
-    picture_.subtitleWidth = subtitles_->CanvasWidth();
-    picture_.subtitleHeight = subtitles_->CanvasHeight();
-    subtitleSource_ = sources.size();
-    sources.push_back({"sub", "buffer",
-                       PictureSourceArgs(picture_.subtitleWidth, picture_.subtitleHeight, AV_PIX_FMT_RGBA,
-                                         lane.stream->time_base, AVRational{1, 1})});
-  }
-  if (picture_.watermark) {
-    markSource_ = sources.size();
-    sources.push_back(
-        {"wm", "buffer",
-         PictureSourceArgs(mark_->width, mark_->height, mark_->format, AVRational{1, 1}, AVRational{1, 1})});
-  }
+  const PictureSourceIndexes indexes =
+      DescribePictureSources(picture_, first, lane.stream, subtitles_.get(), mark_.get(), sources);
+  subtitleSource_ = indexes.subtitle;
+  markSource_ = indexes.mark;
   return PictureChain(picture_);
 }
 

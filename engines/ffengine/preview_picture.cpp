@@ -83,31 +83,11 @@ bool PreviewPicture::Build(FilterGraph& graph, const AVFrame* first, std::string
   height_ = first->height;
   format_ = first->format;
   PictureEdit edit = edit_;
-  edit.sourceWidth = first->width;
-  edit.sourceHeight = first->height;
-  edit.sourceSar = PictureSar(first, stream_);
   std::vector<FilterGraph::Source> sources;
-  sources.push_back(
-      {"vin", "buffer",
-       PictureSourceArgs(first->width, first->height, first->format, stream_->time_base, edit.sourceSar)});
-  if (subtitles_ != nullptr && subtitles_->IsText()) {
-    edit.subtitleScript = subtitles_->ScriptPath();
-  } else if (subtitles_ != nullptr) {
-    subtitles_->DefaultCanvas(first->width, first->height);
-    edit.subtitlePictures = true;
-    edit.subtitleWidth = subtitles_->CanvasWidth();
-    edit.subtitleHeight = subtitles_->CanvasHeight();
-    subtitleSource_ = sources.size();
-    sources.push_back({"sub", "buffer",
-                       PictureSourceArgs(edit.subtitleWidth, edit.subtitleHeight, AV_PIX_FMT_RGBA,
-                                         stream_->time_base, AVRational{1, 1})});
-  }
-  if (edit.watermark) {
-    markSource_ = sources.size();
-    sources.push_back(
-        {"wm", "buffer",
-         PictureSourceArgs(mark_->width, mark_->height, mark_->format, AVRational{1, 1}, AVRational{1, 1})});
-  }
+  const PictureSourceIndexes indexes =
+      DescribePictureSources(edit, first, stream_, subtitles_, mark_.get(), sources);
+  subtitleSource_ = indexes.subtitle;
+  markSource_ = indexes.mark;
   if (!graph.Build(PictureChain(edit), sources, true, "vout", error)) {
     return false;
   }
