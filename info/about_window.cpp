@@ -28,15 +28,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
   return label;
 }
 
-TssSkinButton* MakeButton(QWidget* parent, const char* name, const QImage& picture, int x, int y) {
-  auto* button = new TssSkinButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->SetDivNum(skin::kButtonFrames);
-  button->SetSkin(picture);
-  button->move(x, y);
-  return button;
-}
-
 }  // namespace
 
 TAboutForm::TAboutForm(const UiContext& ui, QWidget* owner) : QDialog(owner), shell_(ui.app.GetShell()) {
@@ -69,8 +60,8 @@ TAboutForm::TAboutForm(const UiContext& ui, QWidget* owner) : QDialog(owner), sh
     link->installEventFilter(this);
   }
 
-  ssSBClose = MakeButton(this, "ssSBClose", InfoPicture(facts.productFolder, "tb_close.png"), 412, 7);
-  ssSBOk = MakeButton(this, "ssSBOk", InfoPicture(facts.productFolder, "btn_ok.png"), 340, 260);
+  ssSBClose = MakeSkinButton(this, "ssSBClose", InfoPicture(facts.productFolder, "tb_close.png"), 412, 7);
+  ssSBOk = MakeSkinButton(this, "ssSBOk", InfoPicture(facts.productFolder, "btn_ok.png"), 340, 260);
   connect(ssSBOk, &TssSkinButton::OnClick, this, &QDialog::accept);
   connect(ssSBClose, &TssSkinButton::OnClick, this, &QDialog::reject);
 

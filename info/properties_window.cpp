@@ -34,29 +34,6 @@ constexpr int kValueHeight = 16;
 constexpr int kValuePixels = 12;
 constexpr int kSmallestValuePixels = 8;
 
-TssSkinButton* Button(QWidget* parent, const char* name, const QImage& picture, int x, int y) {
-  auto* button = new TssSkinButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->SetDivNum(skin::kButtonFrames);
-  button->SetSkin(picture);
-  button->move(x, y);
-  return button;
-}
-
-QLabel* Label(QWidget* parent, const QString& text, int x, int y, bool heading = false) {
-  auto* label = new QLabel(text, parent);
-  if (heading) {
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-  } else {
-    label->setProperty("hint", QStringLiteral("dim"));
-  }
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
 QLabel* Value(QWidget* parent, const char* name, int y) {
   auto* label = new QLabel(QString::fromLatin1(kNotAvailable), parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -114,15 +91,15 @@ void TPropertiesForm1::BuildFrame() {
     resize(360, 320);
   }
 
-  lblTitle = Label(this, QStringLiteral("Properties"), 38, 8, true);
+  lblTitle = MakeSkinLabel(this, QStringLiteral("Properties"), 38, 8, true);
   lblTitle->setObjectName(QStringLiteral("lblTitle"));
   // The window has no system caption: its title is what the user drags.
   new WindowDragger(lblTitle, Qt::LeftButton);
 
-  SBtnHelp = Button(this, "SBtnHelp", InfoPicture(productFolder, "tb_help.png"), width() - 50, 7);
-  SBtnClose = Button(this, "SBtnClose", InfoPicture(productFolder, "tb_close.png"), width() - 28, 7);
-  ssSkinButton1 = Button(this, "ssSkinButton1", InfoPicture(productFolder, "btn_close.png"),
-                         width() - 16 - 84, height() - 26 - 14);
+  SBtnHelp = MakeSkinButton(this, "SBtnHelp", InfoPicture(productFolder, "tb_help.png"), width() - 50, 7);
+  SBtnClose = MakeSkinButton(this, "SBtnClose", InfoPicture(productFolder, "tb_close.png"), width() - 28, 7);
+  ssSkinButton1 = MakeSkinButton(this, "ssSkinButton1", InfoPicture(productFolder, "btn_close.png"),
+                                 width() - 16 - 84, height() - 26 - 14);
   connect(SBtnHelp, &TssSkinButton::OnClick, this, &TPropertiesForm1::SBtnHelpClick);
   connect(SBtnClose, &TssSkinButton::OnClick, this, &QDialog::reject);
   connect(ssSkinButton1, &TssSkinButton::OnClick, this, &QDialog::reject);
@@ -131,20 +108,20 @@ void TPropertiesForm1::BuildFrame() {
 void TPropertiesForm1::BuildCards() {
   auto row = [](int cardTop, int index) { return cardTop + kFirstRowOffset + index * kRowStep; };
 
-  Label(this, QStringLiteral("Video Information"), kHeadingX, kVideoCardTop + kHeadingOffset, true);
-  Label(this, QStringLiteral("Resolution:"), kCaptionX, row(kVideoCardTop, 0));
+  MakeSkinLabel(this, QStringLiteral("Video Information"), kHeadingX, kVideoCardTop + kHeadingOffset, true);
+  MakeSkinLabel(this, QStringLiteral("Resolution:"), kCaptionX, row(kVideoCardTop, 0));
   lblResInfo = Value(this, "lblResInfo", row(kVideoCardTop, 0));
-  Label(this, QStringLiteral("Frame Rate:"), kCaptionX, row(kVideoCardTop, 1));
+  MakeSkinLabel(this, QStringLiteral("Frame Rate:"), kCaptionX, row(kVideoCardTop, 1));
   lblFrameRateinfo = Value(this, "lblFrameRateinfo", row(kVideoCardTop, 1));
-  Label(this, QStringLiteral("Video Encoder:"), kCaptionX, row(kVideoCardTop, 2));
+  MakeSkinLabel(this, QStringLiteral("Video Encoder:"), kCaptionX, row(kVideoCardTop, 2));
   lblVCodecInfo = Value(this, "lblVCodecInfo", row(kVideoCardTop, 2));
 
-  Label(this, QStringLiteral("Audio Information"), kHeadingX, kAudioCardTop + kHeadingOffset, true);
-  Label(this, QStringLiteral("Sample Rate:"), kCaptionX, row(kAudioCardTop, 0));
+  MakeSkinLabel(this, QStringLiteral("Audio Information"), kHeadingX, kAudioCardTop + kHeadingOffset, true);
+  MakeSkinLabel(this, QStringLiteral("Sample Rate:"), kCaptionX, row(kAudioCardTop, 0));
   lblAudioSampRateinfo = Value(this, "lblAudioSampRateinfo", row(kAudioCardTop, 0));
-  Label(this, QStringLiteral("Channels:"), kCaptionX, row(kAudioCardTop, 1));
+  MakeSkinLabel(this, QStringLiteral("Channels:"), kCaptionX, row(kAudioCardTop, 1));
   lblChannelsinfo = Value(this, "lblChannelsinfo", row(kAudioCardTop, 1));
-  Label(this, QStringLiteral("Audio Encoder:"), kCaptionX, row(kAudioCardTop, 2));
+  MakeSkinLabel(this, QStringLiteral("Audio Encoder:"), kCaptionX, row(kAudioCardTop, 2));
   lblACodecInfo = Value(this, "lblACodecInfo", row(kAudioCardTop, 2));
 }
 

@@ -1,6 +1,7 @@
 #include "widgets/skin_style.h"
 
 #include <QDir>
+#include <QLabel>
 
 QString SkinStyleSheet(const QString& skinsFolder) {
   QString sheet = QStringLiteral(R"(
@@ -87,4 +88,18 @@ QToolButton:hover { background: rgb(188, 191, 205); border-radius: 4px; }
 QToolButton:pressed, QToolButton:open { background: #F28C38; color: #1C120A; border-radius: 4px; }
 QToolButton::menu-indicator { image: none; width: 0; }
 )");
+}
+
+QLabel* MakeSkinLabel(QWidget* parent, const QString& text, int x, int y, bool heading) {
+  auto* label = new QLabel(text, parent);
+  if (heading) {
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+  } else {
+    label->setProperty("hint", QStringLiteral("dim"));
+  }
+  label->move(x, y);
+  label->adjustSize();
+  return label;
 }

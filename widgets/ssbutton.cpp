@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "widgets/skin_catalog.h"
 #include "widgets/skin_window.h"
 
 TssCustomButton::TssCustomButton(QWidget* parent) : QWidget(parent), maskColor_(SkinKeyColor()) {
@@ -217,4 +218,13 @@ void TssLinkButton::HoverChanged(bool hover) {
     // Only the picture follows: the linked button's own events stay with its own pointer.
     link_->SetHover(hover);
   }
+}
+
+TssSkinButton* MakeSkinButton(QWidget* parent, const char* name, const QImage& picture, int x, int y) {
+  auto* button = new TssSkinButton(parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->SetDivNum(skin::kButtonFrames);
+  button->SetSkin(picture);
+  button->move(x, y);
+  return button;
 }

@@ -116,3 +116,6 @@ class TssLinkButton : public TssSkinButton {
  private:
   QPointer<TssCustomButton> link_;
 };
+
+// A button of a small skinned window: `picture` holds its usual four frames, placed at x, y.
+TssSkinButton* MakeSkinButton(QWidget* parent, const char* name, const QImage& picture, int x, int y);

@@ -34,29 +34,6 @@ QImage Picture(const QString& productFolder, const char* file) {
   return QImage(QStringLiteral(":/preferences/") + name);
 }
 
-TssSkinButton* Button(QWidget* parent, const char* name, const QImage& picture, int x, int y) {
-  auto* button = new TssSkinButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->SetDivNum(skin::kButtonFrames);
-  button->SetSkin(picture);
-  button->move(x, y);
-  return button;
-}
-
-QLabel* Label(QWidget* parent, const QString& text, int x, int y, bool heading = false) {
-  auto* label = new QLabel(text, parent);
-  if (heading) {
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-  } else {
-    label->setProperty("hint", QStringLiteral("dim"));
-  }
-  label->move(x, y);
-  label->adjustSize();
-  return label;
-}
-
 QComboBox* List(QWidget* parent, const char* name, const QStringList& items, QRect geometry) {
   auto* box = new QComboBox(parent);
   box->setObjectName(QString::fromLatin1(name));
@@ -151,15 +128,15 @@ void TPreferencesForm1::BuildFrame() {
     resize(500, 360);
   }
 
-  lblTitle = Label(this, QStringLiteral("Properties"), 38, 8, true);
+  lblTitle = MakeSkinLabel(this, QStringLiteral("Properties"), 38, 8, true);
   lblTitle->setObjectName(QStringLiteral("lblTitle"));
   // Pressing the title moves the window as a caption would.
   new WindowDragger(lblTitle, Qt::LeftButton);
 
-  ssSBHelp = Button(this, "ssSBHelp", Pic("tb_help.png"), 450, 7);
-  ssSBClose = Button(this, "ssSBClose", Pic("tb_close.png"), 472, 7);
-  ssSBApply = Button(this, "ssSBApply", Pic("btn_apply.png"), 306, 320);
-  ssSBCancel = Button(this, "ssSBCancel", Pic("btn_cancel.png"), 400, 320);
+  ssSBHelp = MakeSkinButton(this, "ssSBHelp", Pic("tb_help.png"), 450, 7);
+  ssSBClose = MakeSkinButton(this, "ssSBClose", Pic("tb_close.png"), 472, 7);
+  ssSBApply = MakeSkinButton(this, "ssSBApply", Pic("btn_apply.png"), 306, 320);
+  ssSBCancel = MakeSkinButton(this, "ssSBCancel", Pic("btn_cancel.png"), 400, 320);
   connect(ssSBHelp, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBHelpClick);
   connect(ssSBClose, &TssSkinButton::OnClick, this, &QDialog::reject);
   connect(ssSBApply, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBApplyClick);
@@ -167,8 +144,8 @@ void TPreferencesForm1::BuildFrame() {
 
   ImgLstGeneral = {Pic("tab_general_on.png"), Pic("tab_general.png")};
   ImgLstOpt = {Pic("tab_option_on.png"), Pic("tab_option.png")};
-  ssSBGeneral = Button(this, "ssSBGeneral", Pic("tab_general_on.png"), 16, 44);
-  ssSBOption = Button(this, "ssSBOption", Pic("tab_option.png"), 130, 44);
+  ssSBGeneral = MakeSkinButton(this, "ssSBGeneral", Pic("tab_general_on.png"), 16, 44);
+  ssSBOption = MakeSkinButton(this, "ssSBOption", Pic("tab_option.png"), 130, 44);
   connect(ssSBGeneral, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBGeneralClick);
   connect(ssSBOption, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBOptionClick);
 }
@@ -178,24 +155,24 @@ void TPreferencesForm1::BuildGeneralPage() {
   GeneralPanel->setObjectName(QStringLiteral("GeneralPanel"));
   GeneralPanel->setGeometry(16, 74, 468, 222);
 
-  Label(GeneralPanel, QStringLiteral("Output"), 16, 6, true);
-  Label(GeneralPanel, QStringLiteral("Output Folder"), 28, 32);
+  MakeSkinLabel(GeneralPanel, QStringLiteral("Output"), 16, 6, true);
+  MakeSkinLabel(GeneralPanel, QStringLiteral("Output Folder"), 28, 32);
   Destination = FolderField(GeneralPanel, "Destination", 28);
-  DestBrowser = Button(GeneralPanel, "DestBrowser", Pic("btn_pick.png"), 378, 28);
-  DestOpen = Button(GeneralPanel, "DestOpen", Pic("btn_open.png"), 410, 28);
-  Label(GeneralPanel, QStringLiteral("Snapshot Folder"), 28, 62);
+  DestBrowser = MakeSkinButton(GeneralPanel, "DestBrowser", Pic("btn_pick.png"), 378, 28);
+  DestOpen = MakeSkinButton(GeneralPanel, "DestOpen", Pic("btn_open.png"), 410, 28);
+  MakeSkinLabel(GeneralPanel, QStringLiteral("Snapshot Folder"), 28, 62);
   SnapShot = FolderField(GeneralPanel, "SnapShot", 58);
-  SnapBrowser = Button(GeneralPanel, "SnapBrowser", Pic("btn_pick.png"), 378, 58);
-  SnapOpen = Button(GeneralPanel, "SnapOpen", Pic("btn_open.png"), 410, 58);
-  Label(GeneralPanel, QStringLiteral("Image Type"), 28, 92);
+  SnapBrowser = MakeSkinButton(GeneralPanel, "SnapBrowser", Pic("btn_pick.png"), 378, 58);
+  SnapOpen = MakeSkinButton(GeneralPanel, "SnapOpen", Pic("btn_open.png"), 410, 58);
+  MakeSkinLabel(GeneralPanel, QStringLiteral("Image Type"), 28, 92);
   ImageType = List(GeneralPanel, "ImageType", prefs::ImageTypeItems(), QRect(136, 88, 120, 24));
 
-  Label(GeneralPanel, QStringLiteral("Converting Done"), 16, 122, true);
-  Label(GeneralPanel, QStringLiteral("Action"), 28, 146);
+  MakeSkinLabel(GeneralPanel, QStringLiteral("Converting Done"), 16, 122, true);
+  MakeSkinLabel(GeneralPanel, QStringLiteral("Action"), 28, 146);
   RippingDone = List(GeneralPanel, "RippingDone", prefs::RippingDoneItems(), QRect(136, 142, 160, 24));
 
-  Label(GeneralPanel, QStringLiteral("CPU Usage"), 16, 174, true);
-  Label(GeneralPanel, QStringLiteral("Max Usage"), 28, 198);
+  MakeSkinLabel(GeneralPanel, QStringLiteral("CPU Usage"), 16, 174, true);
+  MakeSkinLabel(GeneralPanel, QStringLiteral("Max Usage"), 28, 198);
   CPUUsage = List(GeneralPanel, "CPUUsage", prefs::CpuUsageItems(), QRect(136, 194, 120, 24));
 
   connect(DestBrowser, &TssSkinButton::OnClick, this, &TPreferencesForm1::DestBrowserClick);
@@ -208,11 +185,11 @@ void TPreferencesForm1::BuildOptionPage() {
   OptionPanel = new QWidget(this);
   OptionPanel->setObjectName(QStringLiteral("OptionPanel"));
 
-  Label(OptionPanel, QStringLiteral("Language"), 16, 6, true);
-  Label(OptionPanel, QStringLiteral("Change Language"), 28, 36);
+  MakeSkinLabel(OptionPanel, QStringLiteral("Language"), 16, 6, true);
+  MakeSkinLabel(OptionPanel, QStringLiteral("Change Language"), 28, 36);
   Language = List(OptionPanel, "Language", prefs::LanguageItems(), QRect(160, 32, 160, 24));
-  Label(OptionPanel, QStringLiteral("Skin"), 16, 76, true);
-  Label(OptionPanel, QStringLiteral("Change Skin"), 28, 106);
+  MakeSkinLabel(OptionPanel, QStringLiteral("Skin"), 16, 76, true);
+  MakeSkinLabel(OptionPanel, QStringLiteral("Change Skin"), 28, 106);
   Skin = List(OptionPanel, "Skin", prefs::SkinItems(), QRect(160, 102, 160, 24));
 }
 
