@@ -25,11 +25,10 @@ const std::vector<MainActions::Entry>& MainActions::Table() {
       {&MainActions::UnCheckAll, "UnCheckAll", "Uncheck All", R::SomeNotUnchecked, QKeySequence()},
       {&MainActions::Properties, "Properties", "Properties", R::FocusedNotMerged,
        QKeySequence(Qt::ALT | Qt::Key_Return)},
-      // The clip editor's pages: FocusedNotMerged for Trim, FocusedWithVideo for the others.
-      {&MainActions::Trim, "Trim", "Trim", R::WindowMissing, QKeySequence(Qt::CTRL | Qt::Key_T)},
-      {&MainActions::Crop, "Crop", "Crop", R::WindowMissing, QKeySequence()},
-      {&MainActions::Effect, "Effect", "Effect", R::WindowMissing, QKeySequence(Qt::CTRL | Qt::Key_E)},
-      {&MainActions::WatermarkAct, "WatermarkAct", "Watermark", R::WindowMissing, QKeySequence()},
+      {&MainActions::Trim, "Trim", "Trim", R::FocusedNotMerged, QKeySequence(Qt::CTRL | Qt::Key_T)},
+      {&MainActions::Crop, "Crop", "Crop", R::FocusedWithVideo, QKeySequence()},
+      {&MainActions::Effect, "Effect", "Effect", R::FocusedWithVideo, QKeySequence(Qt::CTRL | Qt::Key_E)},
+      {&MainActions::WatermarkAct, "WatermarkAct", "Watermark", R::FocusedWithVideo, QKeySequence()},
       {&MainActions::Preferences, "Preferences", "Preferences", R::Always,
        QKeySequence(Qt::CTRL | Qt::Key_Comma)},
       // The profile editor: FocusedNotPart.

@@ -81,6 +81,9 @@ class TConverterForm1 : public QWidget {
   void SnapShotExecute();
   void SnapShotFolderExecute();
   void PropertiesExecute();
+  // The clip editor on the focused item, at one of its pages.
+  enum EditorPage { kEditorTrimPage = 0, kEditorCropPage = 1, kEditorEffectPage = 2, kEditorMarkPage = 3 };
+  void EditClipExecute(int page);
 
   enum class PlayState { Stopped, Playing, Paused };
   PlayState playState() const { return playState_; }

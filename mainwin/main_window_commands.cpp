@@ -58,7 +58,11 @@ void TConverterForm1::ConnectActions() {
   on(a.HomePage, [this] { ui_.app.GetShell().Open(ui_.context.homePageLink); });
   on(a.Support, [this] { ui_.app.GetShell().Open(ui_.context.supportLink); });
   on(a.About, [this] { ShowAboutWindow(ui_, this); });
-  // The clip editor's pages and Settings (the profile editor) stay disabled until their windows exist.
+  on(a.Trim, [this] { EditClipExecute(kEditorTrimPage); });
+  on(a.Crop, [this] { EditClipExecute(kEditorCropPage); });
+  on(a.Effect, [this] { EditClipExecute(kEditorEffectPage); });
+  on(a.WatermarkAct, [this] { EditClipExecute(kEditorMarkPage); });
+  // Settings (the profile editor) stays disabled until its window exists.
 
   connect(SBtnMin, &TssCustomButton::OnClick, this, [this] { showMinimized(); });
   connect(SBDownloader, &TssCustomButton::OnClick, this, [this] { SBDownloaderClick(); });

@@ -10,6 +10,7 @@
 #include "base/mui_context.h"
 #include "base/qt_text.h"
 #include "base/routines.h"
+#include "editor/editor_driver.h"
 #include "info/properties_driver.h"
 #include "mainwin/main_window.h"
 #include "mainwin/profile_boxes.h"
@@ -202,4 +203,25 @@ void TConverterForm1::PropertiesExecute() {
   if (const MuiItemInfo* item = list_.FocusedItem()) {
     ShowPropertiesWindow(ui_, this, *item);
   }
+}
+
+void TConverterForm1::EditClipExecute(int page) {
+  MuiItemInfo* item = list_.FocusedItem();
+  if (item == nullptr) {
+    return;
+  }
+  PreviewStopExecute();
+  const double oldClipLength = item->input.clipLength;
+  CropRequest request;
+  if (const ProfileSetting* profile = profiles_->CurrentProfile()) {
+    request.outWidth = profile->Width;
+    request.outHeight = profile->Height;
+  }
+  request.page = page;
+  ConverterCrop editor(ui_, this);
+  if (!editor.EditItem(*item, request)) {
+    return;
+  }
+  MarkClipOnSlider(*item);
+  list_.AfterClipEdit(item, oldClipLength, request.applyToAll);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +26,11 @@ class Dialogs {
   // list when the user cancels. `filter` is pairs of a description and its patterns, all separated by
   // "|", the patterns of one pair separated by ";" ("Video Files(*.avi;*.mp4)|*.avi;*.mp4|...").
   virtual QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) = 0;
+  // A file-open chooser for one file, with a filter of the same form; empty text when the user cancels.
+  virtual QString OpenFile(QWidget* owner, const QString& title, const QString& filter) = 0;
+  // A chooser of a font and its colour, starting from the ones given; false, leaving both as they
+  // were, when the user cancels.
+  virtual bool ChooseFont(QWidget* owner, QFont& font, QColor& colour) = 0;
   // The application's standard error report for an exception that escaped a handler.
   virtual void ShowException(const QString& message) = 0;
 };
@@ -35,6 +42,8 @@ class QtDialogs final : public Dialogs {
                        MsgIcon icon) override;
   QString BrowseForFolder(QWidget* owner, const QString& title) override;
   QStringList OpenFiles(QWidget* owner, const QString& title, const QString& filter) override;
+  QString OpenFile(QWidget* owner, const QString& title, const QString& filter) override;
+  bool ChooseFont(QWidget* owner, QFont& font, QColor& colour) override;
   void ShowException(const QString& message) override;
 };
 

@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 #include "platform/application.h"
@@ -98,6 +100,27 @@ QString QtDialogs::BrowseForFolder(QWidget* owner, const QString& title) {
 
 QStringList QtDialogs::OpenFiles(QWidget* owner, const QString& title, const QString& filter) {
   return QFileDialog::getOpenFileNames(OwnerOr(owner), title, QString(), QtFilterOf(filter));
+}
+
+QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString& filter) {
+  return QFileDialog::getOpenFileName(OwnerOr(owner), title, QString(), QtFilterOf(filter));
+}
+
+bool QtDialogs::ChooseFont(QWidget* owner, QFont& font, QColor& colour) {
+  // Qt's font chooser has no colour; the colour is chosen right after it, and cancelling either keeps
+  // both as they were.
+  bool accepted = false;
+  const QFont chosenFont = QFontDialog::getFont(&accepted, font, OwnerOr(owner));
+  if (!accepted) {
+    return false;
+  }
+  const QColor chosenColour = QColorDialog::getColor(colour, OwnerOr(owner));
+  if (!chosenColour.isValid()) {
+    return false;
+  }
+  font = chosenFont;
+  colour = chosenColour;
+  return true;
 }
 
 void QtDialogs::ShowException(const QString& message) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/dialogs.h"
@@ -28,6 +31,16 @@ class ScriptedDialogs final : public platform::Dialogs {
     QString filter;
   };
   std::vector<FileChooser> fileChoosers;
+  // Answers of the one-file chooser, in turn; empty text is a cancel. Its choosers are recorded in
+  // fileChoosers too.
+  std::deque<QString> fileChoice;
+  // Answers of the font chooser, in turn; none is a cancel. What each chooser started from is kept.
+  struct FontAnswer {
+    QFont font;
+    QColor colour;
+  };
+  std::deque<std::optional<FontAnswer>> fontChoices;
+  std::vector<FontAnswer> fontStarts;
   std::vector<Shown> shown;
   // Runs while a message box is open, before it is answered: what happens while the user reads it.
   std::function<void(const Shown&)> onMessage;
@@ -73,6 +86,31 @@ class ScriptedDialogs final : public platform::Dialogs {
     const QStringList files = fileChoices.front();
     fileChoices.pop_front();
     return files;
+  }
+
+  QString OpenFile(QWidget*, const QString& title, const QString& filter) override {
+    fileChoosers.push_back({title, filter});
+    if (fileChoice.empty()) {
+      return {};
+    }
+    const QString file = fileChoice.front();
+    fileChoice.pop_front();
+    return file;
+  }
+
+  bool ChooseFont(QWidget*, QFont& font, QColor& colour) override {
+    fontStarts.push_back({font, colour});
+    if (fontChoices.empty()) {
+      return false;
+    }
+    const std::optional<FontAnswer> answer = fontChoices.front();
+    fontChoices.pop_front();
+    if (!answer) {
+      return false;
+    }
+    font = answer->font;
+    colour = answer->colour;
+    return true;
   }
 
   void ShowException(const QString& message) override { exceptions.push_back(message); }

@@ -137,24 +137,22 @@ TEST_P(EnableRulesTest, FollowTheFocusedItem) {
   }));
 }
 
-// The clip editor's actions (Trim, Crop, Effect, WatermarkAct) and Settings (the profile editor) stay
-// disabled for every item until their windows exist, and Stop and Snapshot while nothing plays: an
-// enabled action does what its caption says.
+// The clip editor trims any item but a merged one, and crops, adjusts and watermarks only items with
+// video. Settings (the profile editor) stays disabled for every item until its window exists, and Stop
+// and Snapshot while nothing plays: an enabled action does what its caption says.
 INSTANTIATE_TEST_SUITE_P(
     Items, EnableRulesTest,
     ::testing::Values(RuleCase{"Video",
                                Focus::Video,
                                {"Rename", "Properties", "PreviewPlay", "ActApplyToAll", "Remove", "MoveDown",
-                                "PreviewNext"},
-                               {"MoveUp", "PreviewPrev", "ActMerge", "Trim", "Crop", "Effect", "WatermarkAct",
-                                "Settings", "PreviewStop", "SnapShot"},
+                                "PreviewNext", "Trim", "Crop", "Effect", "WatermarkAct"},
+                               {"MoveUp", "PreviewPrev", "ActMerge", "Settings", "PreviewStop", "SnapShot"},
                                true},
-                      RuleCase{
-                          "AudioOnly",
-                          Focus::AudioOnly,
-                          {"Properties", "PreviewPlay", "Rename", "MoveUp", "PreviewPrev"},
-                          {"Crop", "Effect", "WatermarkAct", "SnapShot", "MoveDown", "PreviewNext", "Trim"},
-                          true},
+                      RuleCase{"AudioOnly",
+                               Focus::AudioOnly,
+                               {"Properties", "PreviewPlay", "Rename", "MoveUp", "PreviewPrev", "Trim"},
+                               {"Crop", "Effect", "WatermarkAct", "SnapShot", "MoveDown", "PreviewNext"},
+                               true},
                       RuleCase{"Merged",
                                Focus::Merged,
                                {"Rename", "ActApplyToAll", "Remove"},
@@ -163,8 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
                                true},
                       RuleCase{"Part",
                                Focus::Part,
-                               {"Properties", "PreviewPlay", "Remove", "MoveUp"},
-                               {"Rename", "Settings", "ActApplyToAll", "MoveDown", "Trim"},
+                               {"Properties", "PreviewPlay", "Remove", "MoveUp", "Trim"},
+                               {"Rename", "Settings", "ActApplyToAll", "MoveDown"},
                                false}),
     [](const auto& info) { return std::string(info.param.name); });
 
