@@ -337,6 +337,7 @@ void PreviewPlayer::SetWatermark(const WatermarkBlock& mark) {
     mark_ = mark;
     mark_.markFile = nullptr;
     markFile_ = std::move(file);
+    ++markSerial_;
     ++editSerial_;
   }
   changed_.notify_all();
@@ -689,19 +690,22 @@ void PreviewPlayer::TakeEdits() {
   PictureEdit edit;
   WatermarkBlock mark{};
   std::string markFile;
+  uint64_t markSerial = 0;
   {
     std::lock_guard lock(mutex_);
     edit = edit_;
     mark = mark_;
     markFile = markFile_;
+    markSerial = markSerial_;
     editsTaken_ = editSerial_;
   }
   if (!picture_) {
     return;
   }
   picture_->SetEdit(edit);
-  if (markFile != shownMarkFile_) {
+  if (markFile != shownMarkFile_ || markSerial != shownMarkSerial_) {
     shownMarkFile_ = markFile;
+    shownMarkSerial_ = markSerial;
     markPicture_ = markFile.empty() ? nullptr : ReadPicture(markFile.c_str());
     if (!markFile.empty() && !markPicture_) {
       Log("the watermark picture \"" + markFile + "\" cannot be read: previewing without it");

@@ -136,7 +136,8 @@ class PreviewPlayer {
   std::unique_ptr<PreviewPicture> picture_;
   std::unique_ptr<SubtitleTrack> subtitles_;
   int subtitleIndex_ = -1;
-  std::string shownMarkFile_;  // the watermark file markPicture_ was read from
+  std::string shownMarkFile_;     // the watermark file markPicture_ was read from
+  uint64_t shownMarkSerial_ = 0;  // the SetWatermark markPicture_ was read for
   FramePtr markPicture_;
   int pictureSerial_ = 0;
   int editsTaken_ = 0;
@@ -184,6 +185,9 @@ class PreviewPlayer {
   PictureEdit edit_;
   WatermarkBlock mark_{};
   std::string markFile_;
+  // Bumped by every SetWatermark: a text watermark is drawn again into the same file whenever its text
+  // or font changes, so the file is read again even when its name stays.
+  uint64_t markSerial_ = 0;
   int volume_ = 256;
 
   std::atomic<bool> quit_{false};

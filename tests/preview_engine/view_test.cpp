@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "components/i_render_surface.h"
@@ -286,6 +287,38 @@ INSTANTIATE_TEST_SUITE_P(
                     Mark{"OwnSize", 40, 30, 255, {40, 40, 0, 0}, 0, 1.0},
                     Mark{"PictureAlphaCounts", 64, 48, 128, {40, 40, 64, 48}, 0, 0.5}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A text watermark is drawn again into the same file whenever its text or font changes: the engine
+// reads the file again on every SetWatermark, not only when its name changes.
+TEST_F(View, AWatermarkFileRewrittenInPlaceIsReadAgain) {
+  const Rgb green{0, 255, 0};
+  const Rgb red{255, 0, 0};
+  const std::string& greenPicture =
+      engine_harness::Picture("view_mark_rewritten_green.png", 64, 48, green, 255);
+  const std::string& redPicture = engine_harness::Picture("view_mark_rewritten_red.png", 64, 48, red, 255);
+  ASSERT_FALSE(greenPicture.empty());
+  ASSERT_FALSE(redPicture.empty());
+  const std::string markFile = greenPicture + ".in-place.png";
+  std::filesystem::copy_file(greenPicture, markFile, std::filesystem::copy_options::overwrite_existing);
+  CIInput input = engine_harness::InputFor(engine_harness::Fixture("grey.mkv", fixtures::GreyPlan()));
+  input.mark.markFile = markFile.c_str();
+  input.mark.markLeft = 40;
+  input.mark.markTop = 40;
+  input.mark.markWidth = 64;
+  input.mark.markHeight = 48;
+  const Picture first = FirstView(input);
+  ASSERT_FALSE(first.rgb.empty());
+  EXPECT_GT(MeanColour(first, {48, 48, 48, 32}).g, 200.0);
+
+  std::filesystem::copy_file(redPicture, markFile, std::filesystem::copy_options::overwrite_existing);
+  WatermarkBlock same = input.mark;
+  preview_->SetWatermark(&same);
+  const Picture after = NextView();
+  ASSERT_FALSE(after.rgb.empty());
+  const Mean seen = MeanColour(after, {48, 48, 48, 32});
+  EXPECT_GT(seen.r, 200.0) << "the file's new picture is shown";
+  EXPECT_LT(seen.g, 60.0);
+}
 
 // ---- Burned subtitles and deinterlacing -----------------------------------------------------------
 
