@@ -44,17 +44,6 @@ void Place(QWidget* control, const QRect& area, const ViewPlace& place) {
   control->setGeometry(area.x() + place.x, area.y() + place.y, place.width, place.height);
 }
 
-// The source's display shape; a damaged one falls back to the picture's own shape.
-double DisplayAspect(const MediaInfo& media) {
-  if (media.aspectNum > 0 && media.aspectDen > 0) {
-    return static_cast<double>(media.aspectNum) / media.aspectDen;
-  }
-  if (media.width > 0 && media.height > 0) {
-    return static_cast<double>(media.width) / media.height;
-  }
-  return 4.0 / 3.0;
-}
-
 // Sets a control's value without its change handler acting on it.
 void SetQuietly(QSpinBox* box, bool& eventsOn, int value) {
   const bool was = eventsOn;

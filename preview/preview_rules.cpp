@@ -141,3 +141,13 @@ QString ConvertedSnapshotFile(const QString& bitmapFile, const QString& type) {
   const qsizetype dot = bitmapFile.lastIndexOf(QLatin1Char('.'));
   return (dot >= 0 ? bitmapFile.left(dot + 1) : bitmapFile + QLatin1Char('.')) + type.toLower();
 }
+
+double DisplayAspect(const MediaInfo& media) {
+  if (media.aspectNum > 0 && media.aspectDen > 0) {
+    return static_cast<double>(media.aspectNum) / media.aspectDen;
+  }
+  if (media.width > 0 && media.height > 0) {
+    return static_cast<double>(media.width) / media.height;
+  }
+  return 4.0 / 3.0;
+}

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "components/media_info.h"
+
 // The arithmetic of a preview: where a view goes, the snapshot's size and name, the bitmap file images
 // frames are written into, and the player's slider. Qt Core only.
 
@@ -21,6 +23,9 @@ struct ViewPlace {
 // place.
 ViewPlace FitView(int areaWidth, int areaHeight, double aspect);
 
+// The shape (width / height) a source is shown in: its display aspect, else its picture's own shape,
+// else 4:3 for a damaged record.
+double DisplayAspect(const MediaInfo& media);
 // A snapshot's size for a source: the width rounded to the nearest multiple of 8 (a remainder of 4
 // rounds up), the height cut to even. Negative sizes give 0.
 void SnapshotSize(int width, int height, int& outWidth, int& outHeight);

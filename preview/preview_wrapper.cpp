@@ -32,17 +32,6 @@ double Aspect(double width, double height) {
   return width > 0 && height > 0 ? width / height : 0.0;
 }
 
-// The source's display shape; a damaged one falls back to the picture's own shape, then to 4:3.
-double DisplayAspect(const MediaInfo& media) {
-  if (media.aspectNum > 0 && media.aspectDen > 0) {
-    return Aspect(media.aspectNum, media.aspectDen);
-  }
-  if (media.width > 0 && media.height > 0) {
-    return Aspect(media.width, media.height);
-  }
-  return 4.0 / 3.0;
-}
-
 template <class Box>
 FrameBuffer::Shower ShowIn(Box* box) {
   if (box == nullptr) {
