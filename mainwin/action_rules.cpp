@@ -94,8 +94,6 @@ bool IsEnabled(ActionRule rule, const ActionFacts& facts) {
       return facts.someNotChecked;
     case ActionRule::SomeNotUnchecked:
       return facts.someNotUnchecked;
-    case ActionRule::WindowMissing:
-      return false;
   }
   return false;
 }

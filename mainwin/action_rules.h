@@ -16,9 +16,6 @@ enum class ActionRule {
   MultiSelected,     // more than one node is selected
   SomeNotChecked,    // some top-level node is not exactly checked
   SomeNotUnchecked,  // some top-level node is not exactly unchecked
-  // Never: the window the action opens does not exist yet, and an enabled control must do what its
-  // caption says. The table names the rule the action takes once its window exists.
-  WindowMissing,
 };
 
 // The facts the rules read, taken from the tree in one pass at most.

@@ -31,8 +31,7 @@ const std::vector<MainActions::Entry>& MainActions::Table() {
       {&MainActions::WatermarkAct, "WatermarkAct", "Watermark", R::FocusedWithVideo, QKeySequence()},
       {&MainActions::Preferences, "Preferences", "Preferences", R::Always,
        QKeySequence(Qt::CTRL | Qt::Key_Comma)},
-      // The profile editor: FocusedNotPart.
-      {&MainActions::Settings, "Settings", "Settings", R::WindowMissing, QKeySequence()},
+      {&MainActions::Settings, "Settings", "Settings", R::FocusedNotPart, QKeySequence()},
       {&MainActions::ActApplyToAll, "ActApplyToAll", "ActApplyToAll", R::FocusedNotPart, QKeySequence()},
       {&MainActions::StartConvertAct, "StartConvertAct", "StartConvert", R::SomeNotUnchecked,
        QKeySequence(Qt::CTRL | Qt::Key_Return)},

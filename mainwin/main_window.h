@@ -67,6 +67,8 @@ class TConverterForm1 : public QWidget {
   void ActMergeExecute();
   void SelectAllExecute();
   void PreferencesExecute();
+  // The profile editor on the profile shown in the boxes; the boxes show where it ended.
+  void SettingsExecute();
   void StartConvertActExecute();
   void SBDownloaderClick();
   void SBtnBrowseClick();

@@ -9,9 +9,11 @@
 #include "info/about_window.h"
 #include "mainwin/destination_box.h"
 #include "mainwin/main_window.h"
+#include "mainwin/profile_boxes.h"
 #include "platform/application.h"
 #include "platform/shell.h"
 #include "settings/preferences/preferences_window.h"
+#include "settings/profile_editor/profile_editor_driver.h"
 #include "tasks/track_choice.h"
 #include "tasks/vstlist.h"
 #include "widgets/ssbutton.h"
@@ -62,7 +64,7 @@ void TConverterForm1::ConnectActions() {
   on(a.Crop, [this] { EditClipExecute(kEditorCropPage); });
   on(a.Effect, [this] { EditClipExecute(kEditorEffectPage); });
   on(a.WatermarkAct, [this] { EditClipExecute(kEditorMarkPage); });
-  // Settings (the profile editor) stays disabled until its window exists.
+  on(a.Settings, [this] { SettingsExecute(); });
 
   connect(SBtnMin, &TssCustomButton::OnClick, this, [this] { showMinimized(); });
   connect(SBDownloader, &TssCustomButton::OnClick, this, [this] { SBDownloaderClick(); });
@@ -115,4 +117,21 @@ void TConverterForm1::SBtnBrowseClick() {
 
 void TConverterForm1::SBtnOpenFolderClick() {
   destination_->Open();
+}
+
+void TConverterForm1::SettingsExecute() {
+  const std::optional<int32_t> group = profiles_->CurrentGroup();
+  const int row = CmbProfile->currentIndex();
+  if (!group || row < 0 || row >= profiles_->profileIds().size()) {
+    return;
+  }
+  int32_t groupId = *group;
+  int32_t profileId = profiles_->profileIds()[row];
+  EditProfile(ui_, this, catalogue_, groupId, profileId);
+  // The editor may have deleted the last profile of the group it showed (it then hands back no
+  // group): the boxes list the group they show again, so that no deleted profile stays offered.
+  if (!profiles_->groupIds().contains(groupId)) {
+    groupId = *group;
+  }
+  profiles_->SyncProfileBoxes(groupId, profileId);
 }

@@ -138,15 +138,15 @@ TEST_P(EnableRulesTest, FollowTheFocusedItem) {
 }
 
 // The clip editor trims any item but a merged one, and crops, adjusts and watermarks only items with
-// video. Settings (the profile editor) stays disabled for every item until its window exists, and Stop
-// and Snapshot while nothing plays: an enabled action does what its caption says.
+// video; the profile editor serves every item but a part. Stop and Snapshot stay disabled while nothing
+// plays: an enabled action does what its caption says.
 INSTANTIATE_TEST_SUITE_P(
     Items, EnableRulesTest,
     ::testing::Values(RuleCase{"Video",
                                Focus::Video,
                                {"Rename", "Properties", "PreviewPlay", "ActApplyToAll", "Remove", "MoveDown",
-                                "PreviewNext", "Trim", "Crop", "Effect", "WatermarkAct"},
-                               {"MoveUp", "PreviewPrev", "ActMerge", "Settings", "PreviewStop", "SnapShot"},
+                                "PreviewNext", "Trim", "Crop", "Effect", "WatermarkAct", "Settings"},
+                               {"MoveUp", "PreviewPrev", "ActMerge", "PreviewStop", "SnapShot"},
                                true},
                       RuleCase{"AudioOnly",
                                Focus::AudioOnly,
@@ -155,9 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
                                true},
                       RuleCase{"Merged",
                                Focus::Merged,
-                               {"Rename", "ActApplyToAll", "Remove"},
+                               {"Rename", "ActApplyToAll", "Remove", "Settings"},
                                {"Trim", "Properties", "PreviewPlay", "PreviewStop", "Crop", "SnapShot",
-                                "MoveDown", "Settings"},
+                                "MoveDown"},
                                true},
                       RuleCase{"Part",
                                Focus::Part,
