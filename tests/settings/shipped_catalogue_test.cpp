@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "settings/catalogue.h"
+#include "settings/profile_editor_rules.h"
 #include "tests/settings/settings_test_env.h"
 
 namespace {
@@ -81,102 +82,27 @@ const QMap<QString, QSet<QString>> kEncoderKeys = {
 };
 const QSet<QString> kMovflagsMuxers = {"mp4", "mov", "ipod", "3gp"};
 
-// The profile editor's splitting: pieces between separators, empty ones dropped, nothing trimmed.
-QStringList SplitList(const QString& text, QChar separator) {
-  return text.split(separator, Qt::SkipEmptyParts);
-}
-
-struct Choice {
-  QString value;
-  QString label;
-};
-
-// Each entry of a "value$label" list, or nullopt when one does not split into exactly those two.
-std::optional<std::vector<Choice>> SplitChoices(const QString& list) {
-  std::vector<Choice> choices;
-  for (const QString& entry : SplitList(list, ',')) {
-    const QStringList parts = SplitList(entry, '$');
-    if (parts.size() != 2 || entry.count('$') != 1) {
-      return std::nullopt;
-    }
-    choices.push_back({parts[0], parts[1]});
-  }
-  return choices;
-}
-
+// The values of a choice list, as the profile editor offers them.
 QStringList Values(const QString& list) {
   QStringList values;
-  for (const Choice& choice : SplitChoices(list).value_or(std::vector<Choice>{})) {
+  for (const ProfileChoice& choice : ChoiceList(list)) {
     values.append(choice.value);
   }
   return values;
 }
 
-std::vector<int> Numbers(const QString& list) {
-  std::vector<int> numbers;
-  for (const QString& value : Values(list)) {
-    numbers.push_back(value.toInt());
+std::vector<int32_t> Numbers(const QString& list) {
+  std::vector<int32_t> numbers;
+  for (const ProfileNumberChoice& choice : NumberChoiceList(list)) {
+    numbers.push_back(choice.value);
   }
   return numbers;
 }
 
-// The editor's resolution rule on a typed text: "x" or "X" for "*", two numbers, both even, the width in
-// 64..1920 and the height in 64..1280.
-bool ResolutionAccepted(QString text) {
-  text.replace('x', '*').replace('X', '*');
-  const QStringList parts = text.split('*');
-  if (parts.size() != 2) {
-    return false;
-  }
-  bool okW = false;
-  bool okH = false;
-  const int w = parts[0].trimmed().toInt(&okW);
-  const int h = parts[1].trimmed().toInt(&okH);
-  return okW && okH && w % 2 == 0 && h % 2 == 0 && w >= 64 && w <= 1920 && h >= 64 && h <= 1280;
-}
-
-// The editor's audio bit-rate rule; an empty result accepts.
-QString AudioBitRateRejection(const QString& codec, int sampleRate, int channels, int bitRate) {
-  if (codec == "libfaac") {
-    const QMap<int, int> ceiling = {{16000, 96}, {22050, 132}, {32000, 192}, {44100, 264}, {48000, 288}};
-    if (ceiling.contains(sampleRate) && (channels == 0 || bitRate / channels > ceiling[sampleRate] * 1000)) {
-      return QString("Audio Bitrate is larger than %1 kbps.").arg(channels * ceiling.value(sampleRate));
-    }
-  } else if (codec == "ac3") {
-    const bool low = sampleRate == 16000 || sampleRate == 22050;
-    const bool high = sampleRate == 32000 || sampleRate == 44100 || sampleRate == 48000;
-    const int minimum = low ? 16 : 32;
-    const int maximum = low ? 224 : 448;
-    if ((low || high) && bitRate > maximum * 1000) {
-      return QString("Audio Bitrate is larger than %1 kbps.").arg(maximum);
-    }
-    if ((low || high) && bitRate < minimum * 1000) {
-      return QString("Audio Bitrate is smaller than %1 kbps.").arg(minimum);
-    }
-  } else if (codec == "mp2") {
-    if (sampleRate == 16000 || sampleRate == 22050) {
-      if ((bitRate < 64000 && bitRate % 8000 != 0) || (bitRate >= 64000 && bitRate % 16000 != 0)) {
-        return "Audio Bitrate must be multiples of 16.";
-      }
-      if (bitRate > 160000) {
-        return "Audio Bitrate is larger than 160 kbps.";
-      }
-      if (bitRate < 8000) {
-        return "Audio Bitrate is smaller than 8 kbps.";
-      }
-    } else if (sampleRate == 32000 || sampleRate == 44100 || sampleRate == 48000) {
-      if (bitRate % 16000 != 0) {
-        return "Audio Bitrate must be multiples of 16.";
-      }
-      if (bitRate > 384000) {
-        return "Audio Bitrate is larger than 384 kbps.";
-      }
-      if (bitRate < 32000) {
-        return "Audio Bitrate is smaller than 32 kbps.";
-      }
-    }
-  }
-  return {};
+// Whether the editor keeps every entry of a list: a damaged entry is left out of the editor's box, so
+// here it counts as a fault.
+bool EveryEntryKept(const QString& list, size_t kept) {
+  return kept == static_cast<size_t>(SplitList(list, u',').size());
 }
 
 QString Size(const ProfileSetting& p) {
@@ -272,16 +198,20 @@ TEST_F(ShippedCatalogueTest, EveryChoiceEntrySplitsIntoValueAndLabel) {
         EXPECT_TRUE(list->isEmpty()) << key << ": an audio-only profile offers no video choices";
         continue;
       }
-      const auto choices = SplitChoices(*list);
-      ASSERT_TRUE(choices.has_value()) << key << ": " << list->toStdString();
-      EXPECT_FALSE(choices->empty()) << key;
-      QSet<int> seen;
-      for (const Choice& choice : *choices) {
-        bool ok = false;
-        const int value = choice.value.toInt(&ok, 10);
-        EXPECT_TRUE(ok) << key << ": " << choice.value.toStdString() << " is not a decimal number";
-        EXPECT_FALSE(seen.contains(value)) << key << ": " << value << " twice";
-        seen.insert(value);
+      const std::vector<ProfileChoice> choices = ChoiceList(*list);
+      ASSERT_TRUE(EveryEntryKept(*list, choices.size())) << key << ": " << list->toStdString();
+      EXPECT_FALSE(choices.empty()) << key;
+      const std::vector<ProfileNumberChoice> numbers = NumberChoiceList(*list);
+      EXPECT_EQ(numbers.size(), choices.size())
+          << key << ": a value is not a decimal number in " << list->toStdString();
+      QSet<int32_t> seen;
+      for (const ProfileNumberChoice& choice : numbers) {
+        EXPECT_FALSE(seen.contains(choice.value)) << key << ": " << choice.value << " twice";
+        seen.insert(choice.value);
+        // Fewer than one channel is no choice to offer, though the bit-rate rules would take it as mono.
+        if (key == std::string("Channels")) {
+          EXPECT_GE(choice.value, 1) << key;
+        }
       }
     }
     for (const auto& [key, list] : named) {
@@ -289,14 +219,14 @@ TEST_F(ShippedCatalogueTest, EveryChoiceEntrySplitsIntoValueAndLabel) {
         EXPECT_TRUE(list->isEmpty());
         continue;
       }
-      const auto choices = SplitChoices(*list);
-      ASSERT_TRUE(choices.has_value()) << key << ": " << list->toStdString();
-      EXPECT_FALSE(choices->empty()) << key;
+      const std::vector<ProfileChoice> choices = ChoiceList(*list);
+      ASSERT_TRUE(EveryEntryKept(*list, choices.size())) << key << ": " << list->toStdString();
+      EXPECT_FALSE(choices.empty()) << key;
     }
     if (audioOnly) {
       EXPECT_TRUE(p->Resolutions.isEmpty());
     } else {
-      EXPECT_FALSE(SplitList(p->Resolutions, ',').isEmpty());
+      EXPECT_FALSE(SplitList(p->Resolutions, u',').isEmpty());
     }
   }
 }
@@ -313,7 +243,7 @@ TEST_F(ShippedCatalogueTest, EveryValueIsAmongItsOwnChoices) {
       continue;
     }
     EXPECT_TRUE(Values(p->VideoCodecs).contains(p->VideoCodecName)) << p->VideoCodecName.toStdString();
-    EXPECT_TRUE(SplitList(p->Resolutions, ',').contains(Size(*p))) << Size(*p).toStdString();
+    EXPECT_TRUE(SplitList(p->Resolutions, u',').contains(Size(*p))) << Size(*p).toStdString();
     EXPECT_TRUE(Values(p->FrameRates).contains(QString::number(p->FrameRate))) << p->FrameRate;
     EXPECT_TRUE(Values(p->VideoBitRates).contains(QString::number(p->VideoBitRate))) << p->VideoBitRate;
     EXPECT_EQ(p->KeepOriFrameRate, p->FrameRate < 0 ? 1 : 0) << "as the editor would have set it";
@@ -325,15 +255,18 @@ TEST_F(ShippedCatalogueTest, EveryChoicePassesTheEditorsRules) {
   for (const ProfileSetting* p : profiles_) {
     SCOPED_TRACE(p->ProfileName.toStdString());
     if (p->AudioFormat == 0) {
-      for (const QString& size : SplitList(p->Resolutions, ',')) {
-        EXPECT_TRUE(ResolutionAccepted(size)) << size.toStdString();
+      for (const QString& size : SplitList(p->Resolutions, u',')) {
+        // The editor ignores what follows the height; a shipped entry has nothing there.
+        const std::optional<ProfileResolution> read = ParseResolution(size);
+        ASSERT_TRUE(read.has_value()) << size.toStdString();
+        EXPECT_EQ(QString("%1*%2").arg(read->width).arg(read->height), size);
       }
     }
     for (const QString& codec : Values(p->AudioCodecs)) {
-      for (const int rate : Numbers(p->SampleRates)) {
-        for (const int channels : Numbers(p->Channels)) {
-          for (const int bitRate : Numbers(p->AudioBitRates)) {
-            EXPECT_EQ(AudioBitRateRejection(codec, rate, channels, bitRate), QString())
+      for (const int32_t rate : Numbers(p->SampleRates)) {
+        for (const int32_t channels : Numbers(p->Channels)) {
+          for (const int32_t bitRate : Numbers(p->AudioBitRates)) {
+            EXPECT_EQ(CheckAudioBitRate(codec, rate, channels, bitRate), QString())
                 << codec.toStdString() << " " << rate << " Hz " << channels << " ch " << bitRate;
           }
         }
@@ -367,7 +300,7 @@ TEST_F(ShippedCatalogueTest, TheEngineCanWriteEveryChoice) {
         }
       }
       if (codec == "h263") {
-        for (const QString& size : SplitList(p->Resolutions, ',')) {
+        for (const QString& size : SplitList(p->Resolutions, u',')) {
           EXPECT_TRUE(kH263Sizes.contains(size)) << size.toStdString();
         }
       }
