@@ -353,11 +353,15 @@ void TCropForm1::ssSBResetTrimClick() {
 
 bool TCropForm1::eventFilter(QObject* watched, QEvent* event) {
   auto* handle = qobject_cast<TssSkinButton*>(watched);
-  if (item_ == nullptr || (handle != ssSBLeft && handle != ssSBRight) || !handle->isEnabled()) {
+  const QEvent::Type type = event->type();
+  const bool mouseEvent =
+      type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
+  if (!mouseEvent || item_ == nullptr || (handle != ssSBLeft && handle != ssSBRight) ||
+      !handle->isEnabled()) {
     return QDialog::eventFilter(watched, event);
   }
   const auto* mouse = static_cast<QMouseEvent*>(event);
-  switch (event->type()) {
+  switch (type) {
     case QEvent::MouseButtonPress:
       if (mouse->button() == Qt::LeftButton) {
         draggingHandle_ = handle;
