@@ -23,6 +23,14 @@ inline constexpr int32_t kConvertRunning = 0;
 inline constexpr int32_t kConvertFinished = -2;
 inline constexpr int32_t kConvertStopped = -3;
 
+// GetJobFailure results: why a job failed. Separate from GetResults, whose nonzero entries keep
+// meaning success for every caller that knows only them.
+inline constexpr int32_t kJobNoFailure = 0;     // succeeded, not run yet, or the engine cannot tell
+inline constexpr int32_t kJobFailed = -1;       // failed; the reason text says why
+inline constexpr int32_t kJobNoSpace = -2;      // the output's device is full (ENOSPC, EDQUOT)
+inline constexpr int32_t kJobCannotWrite = -3;  // the output folder or file refuses it (EACCES, EPERM,
+                                                // EROFS, or a folder that is missing or no folder)
+
 // The conversion engine, registered as "FfConverter": one output file per job. Protocol: Configure,
 // jobs, Start, GetProgress polled (with Pause, Resume, TogglePreview) until Stop or a nonzero status,
 // GetResults, Release. No operation throws; failures are results.
@@ -47,6 +55,18 @@ class I_FfConverter : public I_Plug {
   virtual void TogglePreview() = 0;
   // Writes `count` entries, nonzero where that job succeeded.
   virtual void GetResults(int32_t count, int32_t* results) = 0;
+  // Why job `index` (0-based, in the order jobs were added) failed: one of the kJob codes above, with
+  // the engine's own words in `reason` (UTF-8, NUL-terminated, cut to `size` bytes; may be null when
+  // size is 0). Added after GetResults so the earlier slots keep their places; an engine that cannot
+  // tell keeps this default, which answers kJobNoFailure with an empty reason. Valid once the status
+  // is final, like GetResults.
+  virtual int32_t GetJobFailure(int32_t index, char* reason, int32_t size) {
+    static_cast<void>(index);
+    if (reason != nullptr && size > 0) {
+      reason[0] = '\0';
+    }
+    return kJobNoFailure;
+  }
 
  protected:
   ~I_FfConverter() = default;

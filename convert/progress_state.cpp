@@ -66,6 +66,7 @@ ProgressState::Step ProgressState::Advance(int32_t jobIndex) {
   }
   doneDuration_ += jobs_[static_cast<size_t>(currentIndex_)].duration;
   currentIndex_ = jobIndex;
+  lastPosition_ = 0;
   return Step::JobChanged;
 }
 
@@ -77,22 +78,42 @@ int32_t ProgressState::CurrentJobSeconds() const {
 }
 
 ProgressView ProgressState::Display(double position) {
-  return Compute(WholeSeconds(position), false);
+  lastPosition_ = WholeSeconds(position);
+  return Compute(lastPosition_, false, false, doneDuration_);
 }
 
 ProgressView ProgressState::DisplayEnd() {
-  return Compute(CurrentJobSeconds(), true);
+  return Compute(CurrentJobSeconds(), true, true, doneDuration_);
 }
 
-ProgressView ProgressState::Compute(int32_t p, bool atEnd) {
+ProgressView ProgressState::DisplayOutcome(const std::vector<bool>& succeeded) {
+  const auto ok = [&](size_t job) { return job < succeeded.size() && job < jobs_.size() && succeeded[job]; };
+  double done = 0.0;
+  for (size_t job = 0; job < jobs_.size(); ++job) {
+    if (ok(job) && static_cast<int>(job) != currentIndex_) {
+      done += jobs_[job].duration;
+    }
+  }
+  const int32_t d = CurrentJobSeconds();
+  const bool currentOk = currentIndex_ >= 0 && ok(static_cast<size_t>(currentIndex_));
+  // A job that failed in its last second must not round up to complete.
+  const int32_t p = currentOk ? d : std::min(lastPosition_, std::max<int32_t>(d - 1, 0));
+  bool allOk = true;
+  for (size_t job = 0; job < jobs_.size(); ++job) {
+    allOk = allOk && ok(job);
+  }
+  return Compute(p, currentOk, allOk, done);
+}
+
+ProgressView ProgressState::Compute(int32_t p, bool jobEnded, bool batchEnded, double doneDuration) {
   ProgressView view;
   const int32_t d = CurrentJobSeconds();
   // A job shorter than a second has no whole second to divide by: it is complete once it has ended.
-  view.currentPercent = d > 0 ? Percent(p, d) : (atEnd ? 100 : 0);
+  view.currentPercent = d > 0 ? Percent(p, d) : (jobEnded ? 100 : 0);
 
-  const int64_t done = WholeSeconds(static_cast<double>(p) + doneDuration_);
+  const int64_t done = WholeSeconds(static_cast<double>(p) + doneDuration);
   const int64_t total = WholeSeconds(totalDuration_);
-  view.overallPercent = total > 0 ? Percent(done, total) : (atEnd ? 100 : 0);
+  view.overallPercent = total > 0 ? Percent(done, total) : (batchEnded ? 100 : 0);
 
   if (p != 0 && running_ && done > 0) {
     // A clock set back since the start would give negative times.

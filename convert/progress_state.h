@@ -55,6 +55,11 @@ class ProgressState {
   // The display at the end: the current job at its full duration. A job too short to count a whole
   // second shows as complete.
   ProgressView DisplayEnd();
+  // The display at the end once each job's fate is known (`succeeded`, by job; missing entries count
+  // as failed): the completed total is what succeeded, and the current job is complete only when it
+  // succeeded. A failed job never shows as converted: it keeps the position last shown, short of
+  // its end.
+  ProgressView DisplayOutcome(const std::vector<bool>& succeeded);
 
   // Pause and Continue buttons. The paused time is taken out of the elapsed time when the conversion
   // continues.
@@ -72,7 +77,9 @@ class ProgressState {
   std::string CurrentFileName() const;
 
  private:
-  ProgressView Compute(int32_t position, bool atEnd);
+  // `jobEnded` / `batchEnded`: the job / the batch is complete, so a length under a whole second
+  // shows as 100 %.
+  ProgressView Compute(int32_t position, bool jobEnded, bool batchEnded, double doneDuration);
   int32_t CurrentJobSeconds() const;
 
   WallClock clock_;
@@ -83,6 +90,7 @@ class ProgressState {
   int64_t startTime_ = 0;
   bool running_ = true;
   std::optional<int64_t> pauseStart_;
+  int32_t lastPosition_ = 0;  // whole seconds of the current job last shown
 };
 
 // Seconds as a whole number for display: truncated toward zero, NaN and negatives give 0, values beyond

@@ -17,8 +17,10 @@
 #include "base/qt_text.h"
 #include "base/routines.h"
 #include "components/field_text.h"
+#include "components/i_ff_preview.h"
 #include "components/i_save_option_xml.h"
 #include "components/text_utf.h"
+#include "convert/batch_report.h"
 #include "convert/end_of_batch.h"
 #include "convert/shutdown_countdown.h"
 #include "platform/application.h"
@@ -233,6 +235,7 @@ void TRipDlg_Form1::Configure(const QString& workFolder) {
 
 void TRipDlg_Form1::AddJob(const CIOutput& output, const CIInput& input) {
   progress_.AddJob(input.clipLength, std::string(FieldText(output.outputFile)));
+  expected_.push_back(ExpectOutput(output, &input, 1));
   if (!engine_.IsEmpty()) {
     engine_->AddJob(&output, &input);
   }
@@ -247,6 +250,7 @@ void TRipDlg_Form1::AddMergeJob(const CIOutput& output, int32_t count, const CII
     duration += inputs[i].clipLength;
   }
   progress_.AddJob(duration, std::string(FieldText(output.outputFile)));
+  expected_.push_back(ExpectOutput(output, inputs, count));
   if (!engine_.IsEmpty()) {
     engine_->AddMergeJob(&output, count, inputs);
   }
@@ -339,18 +343,31 @@ void TRipDlg_Form1::ProgTimer2Timer() {
 
 void TRipDlg_Form1::Finish(int32_t status) {
   ProgTimer2.stop();
-  ShowProgress(progress_.DisplayEnd());
   if (status == kConvertStopped) {
+    ShowProgress(progress_.DisplayEnd());
     CloseWindow();
     return;
   }
 
-  const int count = static_cast<int>(progress_.Jobs().size());
-  std::vector<int32_t> results(static_cast<size_t>(count), 0);
-  if (count > 0) {
-    engine_->GetResults(count, results.data());
+  // A media engine to probe the outputs with; without one (none registered) they go unchecked
+  // rather than all failing.
+  PlugPtr<I_FfPreview> probe;
+  CreateInto(probe, kFfPreviewName);
+  std::vector<std::string> checkLines;
+  const std::vector<JobVerdict> verdicts =
+      JudgeBatch(*engine_, expected_, probe.IsEmpty() ? nullptr : probe.Get(), &checkLines);
+  probe = nullptr;
+  for (const std::string& line : checkLines) {
+    conversionLog_.append(line.c_str()).append('\n');
   }
-  const BatchCounts counts = CountResults(results);
+  std::vector<bool> succeeded;
+  BatchCounts counts;
+  counts.total = static_cast<int>(verdicts.size());
+  for (const JobVerdict& verdict : verdicts) {
+    succeeded.push_back(verdict.succeeded);
+    counts.success += verdict.succeeded ? 1 : 0;
+  }
+  ShowProgress(progress_.DisplayOutcome(succeeded));
   const BatchEnd end =
       DecideBatchEnd({status, isActiveWindow(), cbShutDown->isChecked(), cbOpenFolder->isChecked()});
 
@@ -371,11 +388,7 @@ void TRipDlg_Form1::Finish(int32_t status) {
       break;
     }
     case BatchEndAction::kSummary:
-      ui_.app.GetDialogs().MessageBox(this,
-                                      QStringLiteral("Converting %1 Files Done.\n\nSuccess %2\nFailed %3")
-                                          .arg(counts.total)
-                                          .arg(counts.success)
-                                          .arg(counts.failed()),
+      ui_.app.GetDialogs().MessageBox(this, QString::fromStdString(SummaryText(verdicts)),
                                       QString::fromLatin1(kCaption), platform::MsgButtons::Ok,
                                       platform::MsgIcon::Information);
       break;

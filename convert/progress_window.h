@@ -5,9 +5,11 @@
 #include <QSize>
 #include <QTimer>
 #include <cstdint>
+#include <vector>
 
 #include "app/ui_context.h"
 #include "components/i_ff_converter.h"
+#include "convert/output_check.h"
 #include "convert/progress_state.h"
 #include "plug/plug_ptr.h"
 
@@ -23,7 +25,9 @@ inline constexpr char kLogFile[] = "logs.log";
 // The modal window that runs one conversion. It owns the "FfConverter" engine for its whole life,
 // receives the engine's events, polls it every 200 ms, shows per-job and overall progress, the times
 // and an optional live preview, offers Pause, Continue and Stop, and decides at the end between the
-// summary, the shutdown countdown and nothing. UI thread only; the engine must call the sink on this
+// summary, the shutdown countdown and nothing. Every output the engine calls done is probed through an
+// "FfPreview" instance before the end is told; one that fails the check counts as failed, with its
+// reason in the log and the summary. UI thread only; the engine must call the sink on this
 // thread (it does so from GetProgress).
 class TRipDlg_Form1 : public QDialog, public FfConvertEvent {
   Q_OBJECT
@@ -93,6 +97,7 @@ class TRipDlg_Form1 : public QDialog, public FfConvertEvent {
 
   PlugPtr<I_FfConverter> engine_;
   ProgressState progress_;
+  std::vector<ExpectedOutput> expected_;  // what each job's output must hold, in job order
   CISetup setup_{};
   QByteArray previewBuffer_;
   QByteArray conversionLog_;

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "components/field_text.h"
+#include "components/i_ff_converter.h"
 #include "engines/ffengine/frame_queue.h"
 #include "engines/ffengine/output_file.h"
 #include "engines/ffengine/output_plan.h"
@@ -28,9 +29,13 @@ JobOutcome RunJob(const JobSpec& job, JobHost& host) {
     host.Log("the job names no output or no input");
     return JobOutcome::kFailed;
   }
-  if (!IsReplaceable(outputPath)) {
-    host.Log("the output \"" + outputPath +
-             "\" cannot take a file (a folder, a device or a path that cannot be reached): not converted");
+  int unreachable = 0;
+  if (!IsReplaceable(outputPath, &unreachable)) {
+    const std::string reason =
+        "the output \"" + outputPath +
+        "\" cannot take a file (a folder, a device or a path that cannot be reached): not converted";
+    host.Log(reason);
+    host.NoteFailure(unreachable != 0 ? OutputFailureKind(unreachable) : kJobFailed, reason);
     return JobOutcome::kFailed;
   }
   for (const JobInput& input : job.inputs) {
@@ -74,7 +79,9 @@ JobOutcome RunJob(const JobSpec& job, JobHost& host) {
 
   TempOutput temp(outputPath);
   if (!temp.Ok()) {
-    host.Log("cannot write into the folder of \"" + outputPath + "\"");
+    const std::string reason = "cannot write into the folder of \"" + outputPath + "\"";
+    host.Log(reason);
+    host.NoteFailure(OutputFailureKind(temp.Error()), reason);
     return JobOutcome::kFailed;
   }
   OutputWriter writer(host);
@@ -116,7 +123,9 @@ JobOutcome RunJob(const JobSpec& job, JobHost& host) {
     outcome = host.StopRequested() ? JobOutcome::kStopped : JobOutcome::kFailed;
   }
   if (outcome == JobOutcome::kDone && !temp.Commit()) {
-    host.Log("cannot put the finished file at \"" + outputPath + "\"");
+    const std::string reason = "cannot put the finished file at \"" + outputPath + "\"";
+    host.Log(reason);
+    host.NoteFailure(OutputFailureKind(temp.Error()), reason);
     outcome = JobOutcome::kFailed;
   }
   return outcome;

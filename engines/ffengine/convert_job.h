@@ -33,6 +33,13 @@ class JobHost {
   // The preview size when a preview frame is wanted now, else false.
   virtual bool PreviewWanted(int& width, int& height) = 0;
   virtual void Preview(std::vector<uint8_t> pixels) = 0;
+  // Why the job is failing, when it is known better than "it failed": `kind` is one of the engine
+  // contract's kJob codes, `reason` the log's words for it. The first one noted for a job counts;
+  // later ones are consequences. Hosts that report no failures keep the default, which drops it.
+  virtual void NoteFailure(int32_t kind, const std::string& reason) {
+    static_cast<void>(kind);
+    static_cast<void>(reason);
+  }
 
  protected:
   ~JobHost() = default;

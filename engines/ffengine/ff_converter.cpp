@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "components/field_text.h"
+#include "components/text_utf.h"
 #include "engines/ffengine/convert_job.h"
 
 namespace {
@@ -105,6 +106,7 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
       return false;
     }
     results_.assign(jobs_.size(), 0);
+    failures_.assign(jobs_.size(), Failure{});
     try {
       worker_ = std::thread([this] { RunBatch(); });
     } catch (...) {
@@ -172,6 +174,22 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
     }
   }
 
+  int32_t GetJobFailure(int32_t index, char* reason, int32_t size) override {
+    try {
+      std::lock_guard lock(mutex_);
+      Failure failure;
+      if (index >= 0 && static_cast<size_t>(index) < failures_.size()) {
+        failure = failures_[static_cast<size_t>(index)];
+      }
+      if (reason != nullptr && size > 0) {
+        CopyTextToField(reason, static_cast<size_t>(size), failure.reason);
+      }
+      return failure.kind;
+    } catch (...) {
+      return kJobNoFailure;
+    }
+  }
+
  private:
   ~FfConverter() = default;
 
@@ -194,6 +212,14 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
   void Log(const std::string& line) override {
     std::lock_guard lock(mutex_);
     logs_.push_back(line + "\n");
+    lastJobLog_ = line;
+  }
+
+  void NoteFailure(int32_t kind, const std::string& reason) override {
+    std::lock_guard lock(mutex_);
+    if (jobFailure_.kind == kJobNoFailure) {
+      jobFailure_ = {kind, reason};
+    }
   }
 
   bool PreviewWanted(int& width, int& height) override {
@@ -247,6 +273,11 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
         jobIndex_ = static_cast<int32_t>(i);
         const ffengine::JobSpec& job = jobs_[i];
         Log("job " + std::to_string(i + 1) + ": \"" + std::string(FieldText(job.output.outputFile)) + "\"");
+        {
+          std::lock_guard lock(mutex_);
+          jobFailure_ = Failure{};
+          lastJobLog_.clear();
+        }
         ffengine::JobOutcome outcome = ffengine::JobOutcome::kFailed;
         try {
           outcome = ffengine::RunJob(job, *this);
@@ -256,6 +287,10 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
         {
           std::lock_guard lock(mutex_);
           results_[i] = outcome == ffengine::JobOutcome::kDone ? 1 : 0;
+          if (outcome == ffengine::JobOutcome::kFailed) {
+            // Without a better reason, the last thing the job said is what went wrong.
+            failures_[i] = jobFailure_.kind != kJobNoFailure ? jobFailure_ : Failure{kJobFailed, lastJobLog_};
+          }
         }
         Log(outcome == ffengine::JobOutcome::kDone      ? "job " + std::to_string(i + 1) + " done"
             : outcome == ffengine::JobOutcome::kStopped ? "job " + std::to_string(i + 1) + " stopped"
@@ -289,6 +324,14 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
   std::vector<std::string> logs_;
   std::vector<uint8_t> preview_;
   std::vector<int32_t> results_;
+
+  struct Failure {
+    int32_t kind = kJobNoFailure;
+    std::string reason;
+  };
+  std::vector<Failure> failures_;  // by job, set when a job fails
+  Failure jobFailure_;             // the first failure the running job noted
+  std::string lastJobLog_;         // the running job's last log line
 };
 
 }  // namespace

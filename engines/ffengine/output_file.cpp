@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <random>
 
+#include "components/i_ff_converter.h"
+
 namespace ffengine {
 
 bool IsSameFile(const std::string& a, const std::string& b) {
@@ -19,12 +21,37 @@ bool IsSameFile(const std::string& a, const std::string& b) {
   return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool IsReplaceable(const std::string& path) {
+bool IsReplaceable(const std::string& path, int* error) {
+  if (error != nullptr) {
+    *error = 0;
+  }
   struct stat info {};
   if (::lstat(path.c_str(), &info) != 0) {
-    return errno == ENOENT;
+    if (errno == ENOENT) {
+      return true;
+    }
+    if (error != nullptr) {
+      *error = errno;
+    }
+    return false;
   }
   return S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
+}
+
+int32_t OutputFailureKind(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+      return kJobNoSpace;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ENOTDIR:
+    case ENOENT:
+      return kJobCannotWrite;
+    default:
+      return kJobFailed;
+  }
 }
 
 TempOutput::TempOutput(std::string outputPath) : outputPath_(std::move(outputPath)) {
@@ -52,9 +79,11 @@ TempOutput::TempOutput(std::string outputPath) : outputPath_(std::move(outputPat
       return;
     }
     if (errno != EEXIST) {
+      error_ = errno;
       return;
     }
   }
+  error_ = EEXIST;
 }
 
 TempOutput::~TempOutput() {
@@ -69,11 +98,19 @@ bool TempOutput::Commit() {
   // empty file where the user's older output was.
   const int fd = ::open(tempPath_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
+    error_ = errno;
     return false;
   }
   const bool synced = ::fsync(fd) == 0;
+  if (!synced) {
+    error_ = errno;
+  }
   ::close(fd);
-  if (!synced || ::rename(tempPath_.c_str(), outputPath_.c_str()) != 0) {
+  if (!synced) {
+    return false;
+  }
+  if (::rename(tempPath_.c_str(), outputPath_.c_str()) != 0) {
+    error_ = errno;
     return false;
   }
   committed_ = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Writing a job's output without ever damaging another file: the muxer writes a temporary file beside
@@ -13,8 +14,14 @@ bool IsSameFile(const std::string& a, const std::string& b);
 
 // True when the finished file may take `path`: nothing is there yet, or a file or a symbolic link
 // (the link itself is replaced, never what it points at). A folder, device, pipe or socket is not
-// replaced by a finished job.
-bool IsReplaceable(const std::string& path);
+// replaced by a finished job. When the path cannot be looked at, `error` (if given) receives the
+// errno that said so; otherwise 0.
+bool IsReplaceable(const std::string& path, int* error = nullptr);
+
+// The job failure kind (kJobNoSpace, kJobCannotWrite or kJobFailed of the engine contract) for an
+// errno met while making, writing or putting in place a job's output. A missing folder, or a "folder"
+// that is a file, counts as one that cannot be written to: the user picked a place that takes no file.
+int32_t OutputFailureKind(int error);
 
 class TempOutput {
  public:
@@ -25,6 +32,8 @@ class TempOutput {
   TempOutput& operator=(const TempOutput&) = delete;
 
   bool Ok() const { return !tempPath_.empty(); }
+  // The errno of the last failure to create or commit the file; 0 when none failed.
+  int Error() const { return error_; }
   const std::string& TempPath() const { return tempPath_; }
   // Moves the finished file onto the output path in one step; false leaves the temporary file to the
   // destructor and the output path untouched.
@@ -35,6 +44,7 @@ class TempOutput {
   std::string outputPath_;
   std::string tempPath_;
   bool committed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace ffengine

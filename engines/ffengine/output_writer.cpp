@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engines/ffengine/av_error.h"
+#include "engines/ffengine/output_file.h"
 #include "engines/ffengine/output_plan.h"
 
 extern "C" {
@@ -140,6 +141,15 @@ bool OutputWriter::OpenAudio(const OutputPlan& plan) {
   return fifo_ != nullptr;
 }
 
+void OutputWriter::WriteFailed(const std::string& what, int code) {
+  const std::string reason = what + ErrorText(code);
+  host_.Log(reason);
+  // A stop interrupts the writes too; that is no failure of the output's place.
+  if (code != AVERROR_EXIT) {
+    host_.NoteFailure(OutputFailureKind(AVUNERROR(code)), reason);
+  }
+}
+
 bool OutputWriter::Open(const OutputPlan& plan, const std::string& path) {
   packet_.reset(av_packet_alloc());
   const std::string url = "file:" + path;
@@ -161,7 +171,7 @@ bool OutputWriter::Open(const OutputPlan& plan, const std::string& path) {
       avio_open2(&context_->pb, url.c_str(), AVIO_FLAG_WRITE, &context_->interrupt_callback, &options);
   av_dict_free(&options);
   if (ioOpened < 0) {
-    host_.Log("cannot write the output folder: " + ErrorText(ioOpened));
+    WriteFailed("cannot write the output folder: ", ioOpened);
     return false;
   }
   for (const auto& [key, value] : plan.extra.muxerOptions) {
@@ -175,7 +185,7 @@ bool OutputWriter::Open(const OutputPlan& plan, const std::string& path) {
   }
   av_dict_free(&options);
   if (written < 0) {
-    host_.Log("cannot write the " + plan.muxer + " header: " + ErrorText(written));
+    WriteFailed("cannot write the " + plan.muxer + " header: ", written);
     return false;
   }
   headerWritten_ = true;
@@ -196,7 +206,7 @@ bool OutputWriter::Drain(AVCodecContext* encoder, AVStream* stream) {
     av_packet_rescale_ts(packet_.get(), encoder->time_base, stream->time_base);
     const int written = av_interleaved_write_frame(context_, packet_.get());
     if (written < 0) {
-      host_.Log("cannot write the output: " + ErrorText(written));
+      WriteFailed("cannot write the output: ", written);
       return false;
     }
   }
@@ -304,12 +314,12 @@ bool OutputWriter::Finish() {
   Report();
   const int ended = av_write_trailer(context_);
   if (ended < 0) {
-    host_.Log("cannot finish the output: " + ErrorText(ended));
+    WriteFailed("cannot finish the output: ", ended);
     return false;
   }
   const int closed = avio_closep(&context_->pb);
   if (closed < 0) {
-    host_.Log("cannot finish the output: " + ErrorText(closed));
+    WriteFailed("cannot finish the output: ", closed);
     return false;
   }
   return true;

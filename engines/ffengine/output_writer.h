@@ -40,6 +40,8 @@ class OutputWriter {
   bool SendAudio(AVFrame* frame);
   bool EncodeSound(bool flush);
   bool Drain(AVCodecContext* encoder, AVStream* stream);
+  // Logs a failed write of the output with FFmpeg's words and tells the host what kind it was.
+  void WriteFailed(const std::string& what, int code);
   void Report();
 
   JobHost& host_;

@@ -141,7 +141,9 @@ TEST_F(ConvertDriverTest, EachCheckedItemIsAJobWithItsCatalogueProfileOrItsOwnCo
   EXPECT_EQ(FieldText(TopLevel()[1]->Item()->output.outputFile), Text(destination_ + "/b.mkv"))
       << "the item keeps its output record";
   EXPECT_EQ(FieldText(ScriptedFfConverter::setup.workFolder), Text(context_.moduleFolder));
-  EXPECT_EQ(dialogs_.shown.back().text, "Converting 2 Files Done.\n\nSuccess 0\nFailed 2");
+  EXPECT_EQ(dialogs_.shown.back().text,
+            "Converting 2 Files Done.\n\nSuccess 0\nFailed 2\n\n"
+            "a.mp4: the conversion failed\nb.mkv: the conversion failed");
 }
 
 TEST_F(ConvertDriverTest, AMergedItemIsOneJobOfItsPartsInOrderWithTheSummedLength) {
@@ -186,7 +188,9 @@ TEST_F(ConvertDriverTest, AMergedItemIsOneJobOfItsPartsInOrderWithTheSummedLengt
   EXPECT_EQ(job.inputs[0].mark.markHeight, 48);
   EXPECT_EQ(firstPart->watermark.refWidth, 320);
   EXPECT_EQ(firstPart->input.mark.markLeft, 32) << "the part keeps the rescaled rectangle";
-  EXPECT_EQ(dialogs_.shown.back().text, "Converting 2 Files Done.\n\nSuccess 0\nFailed 2");
+  EXPECT_EQ(dialogs_.shown.back().text,
+            "Converting 2 Files Done.\n\nSuccess 0\nFailed 2\n\n"
+            "c.mp4: the conversion failed\nMerge.mp4: the conversion failed");
 }
 
 TEST_F(ConvertDriverTest, TheWatermarkFollowsTheOutputSizeAndAnEmptySizeLeavesIt) {

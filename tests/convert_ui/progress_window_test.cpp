@@ -177,7 +177,9 @@ void PrintTo(const EndCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-const QString kSummary = QStringLiteral("Converting 2 Files Done.\n\nSuccess 1\nFailed 1");
+// The design's text, with the failed job named below it.
+const QString kSummary =
+    QStringLiteral("Converting 2 Files Done.\n\nSuccess 1\nFailed 1\n\njob1.mp4: the conversion failed");
 
 class EndDecisionTest : public RipDlgTest, public ::testing::WithParamInterface<EndCase> {};
 
@@ -517,6 +519,8 @@ TEST_F(RipDlgTest, AnUnwritableLogFolderIsNotReported) {
 
 TEST_F(RipDlgTest, AJobShorterThanASecondShowsWithoutDividingByZero) {
   Open({0.5});
+  // A job that succeeded: a failed one never shows as complete.
+  ScriptedFfConverter::results = {1};
   Show();
   now_ += 1;
   Running(0.3);

@@ -1,10 +1,12 @@
 #include "tests/convert_ui/scripted_ff_converter.h"
 
 #include <algorithm>
+#include <cstring>
 
 bool ScriptedFfConverter::startResult = true;
 std::deque<ScriptedFfConverter::Step> ScriptedFfConverter::steps;
 std::vector<int32_t> ScriptedFfConverter::results;
+std::vector<ScriptedFfConverter::Failure> ScriptedFfConverter::failures;
 std::vector<std::string> ScriptedFfConverter::calls;
 CISetup ScriptedFfConverter::setup{};
 std::vector<ScriptedFfConverter::Job> ScriptedFfConverter::jobs;
@@ -15,6 +17,7 @@ void ScriptedFfConverter::Reset() {
   startResult = true;
   steps.clear();
   results.clear();
+  failures.clear();
   calls.clear();
   setup = CISetup{};
   jobs.clear();
@@ -95,4 +98,16 @@ void ScriptedFfConverter::GetResults(int32_t count, int32_t* out) {
   for (int32_t i = 0; i < count; ++i) {
     out[i] = static_cast<size_t>(i) < results.size() ? results[static_cast<size_t>(i)] : 0;
   }
+}
+
+int32_t ScriptedFfConverter::GetJobFailure(int32_t index, char* reason, int32_t size) {
+  const Failure failure = index >= 0 && static_cast<size_t>(index) < failures.size()
+                              ? failures[static_cast<size_t>(index)]
+                              : Failure{};
+  if (reason != nullptr && size > 0) {
+    const size_t length = std::min(failure.reason.size(), static_cast<size_t>(size) - 1);
+    std::memcpy(reason, failure.reason.data(), length);
+    reason[length] = '\0';
+  }
+  return failure.kind;
 }

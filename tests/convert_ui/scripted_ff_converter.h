@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "components/i_ff_converter.h"
@@ -34,6 +35,13 @@ class ScriptedFfConverter final : public I_FfConverter {
   static bool startResult;
   static std::deque<Step> steps;
   static std::vector<int32_t> results;  // what GetResults writes; missing entries are 0
+  // What GetJobFailure answers, by job: the kind and the engine's words; missing entries answer
+  // kJobNoFailure with no words.
+  struct Failure {
+    int32_t kind = kJobNoFailure;
+    std::string reason;
+  };
+  static std::vector<Failure> failures;
 
   // The record.
   static std::vector<std::string> calls;  // operation names in call order
@@ -61,6 +69,8 @@ class ScriptedFfConverter final : public I_FfConverter {
   void Resume() override { calls.push_back("Resume"); }
   void TogglePreview() override { calls.push_back("TogglePreview"); }
   void GetResults(int32_t count, int32_t* out) override;
+  // Not written to `calls`: the call lists of the tests stay those of the original operations.
+  int32_t GetJobFailure(int32_t index, char* reason, int32_t size) override;
 
  private:
   ScriptedFfConverter() { ++alive; }
