@@ -108,6 +108,13 @@ AVRational FitFrameRate(const AVCodec* encoder, AVRational wanted) {
   if (wanted.num <= 0 || wanted.den <= 0) {
     wanted = AVRational{25, 1};
   }
+  if (encoder != nullptr && encoder->id == AV_CODEC_ID_MPEG1VIDEO) {
+    // The MPEG-1 encoder lists five unofficial rates (5, 10, 12, 15 fps) after the standard's eight,
+    // and then refuses to open with them.
+    static const AVRational standard[] = {{24000, 1001}, {24, 1},       {25, 1}, {30000, 1001}, {30, 1},
+                                          {50, 1},       {60000, 1001}, {60, 1}, {0, 0}};
+    return standard[av_find_nearest_q_idx(wanted, standard)];
+  }
   if (encoder != nullptr && encoder->supported_framerates != nullptr) {
     return encoder->supported_framerates[av_find_nearest_q_idx(wanted, encoder->supported_framerates)];
   }

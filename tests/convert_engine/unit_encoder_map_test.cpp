@@ -153,6 +153,26 @@ TEST(FrameRate, MpegVideoGetsAStandardRateAndOthersKeepTheirs) {
   }
   EXPECT_TRUE(listed) << fifteen.num << "/" << fifteen.den;
 
+  // MPEG-1 lists rates it then refuses to open with: every rate chosen must open the encoder.
+  const AVCodec* mpeg1 = avcodec_find_encoder_by_name("mpeg1video");
+  ASSERT_NE(mpeg1, nullptr);
+  for (const AVRational wanted : {AVRational{5, 1}, AVRational{10, 1}, AVRational{12, 1}, AVRational{15, 1},
+                                  AVRational{25, 1}, AVRational{120, 1}}) {
+    const AVRational chosen = FitFrameRate(mpeg1, wanted);
+    AVCodecContext* encoder = avcodec_alloc_context3(mpeg1);
+    ASSERT_NE(encoder, nullptr);
+    encoder->width = 352;
+    encoder->height = 288;
+    encoder->pix_fmt = AV_PIX_FMT_YUV420P;
+    encoder->framerate = chosen;
+    encoder->time_base = av_inv_q(chosen);
+    encoder->bit_rate = 1150000;
+    EXPECT_EQ(avcodec_open2(encoder, mpeg1, nullptr), 0)
+        << wanted.num << " fps: " << chosen.num << "/" << chosen.den;
+    avcodec_free_context(&encoder);
+  }
+  EXPECT_EQ(av_cmp_q(FitFrameRate(mpeg1, AVRational{25, 1}), AVRational{25, 1}), 0);
+
   const AVCodec* x264 = avcodec_find_encoder_by_name("libx264");
   ASSERT_NE(x264, nullptr);
   EXPECT_EQ(av_cmp_q(FitFrameRate(x264, AVRational{15, 1}), AVRational{15, 1}), 0);
