@@ -19,8 +19,11 @@
 #include "base/routines.h"
 #include "cli/cli_progress.h"
 #include "components/i_ff_converter.h"
+#include "components/i_ff_preview.h"
 #include "components/text_utf.h"
+#include "convert/batch_report.h"
 #include "convert/conversion_plan.h"
+#include "convert/size_forecast.h"
 #include "editor/edit_rules.h"
 #include "plug/plug_ptr.h"
 #include "settings/catalogue.h"
@@ -177,6 +180,28 @@ void ApplyTrim(MuiItemInfo& item, const CliOptions& options, std::FILE* err) {
   ApplyTrimMinimum(input);
 }
 
+// Whether the batch goes on although the destination may not hold it: the figures are told, then
+// asked about on a terminal; elsewhere nobody can answer, so it does not go on.
+bool RoomFor(const ConversionPlan& plan, const QString& folder, const CliStreams& streams) {
+  const int64_t estimate = ForecastPlanBytes(plan);
+  const int64_t available = AvailableBytes(folder);
+  if (EnoughSpace(estimate, available)) {
+    return true;
+  }
+  const QString warning = SpaceWarning(estimate, available, folder);
+  if (!streams.askable || streams.in == nullptr) {
+    PrintLine(streams.err, warning.section(QLatin1Char('\n'), 0, 0));
+    PrintLine(streams.err, QStringLiteral("Not converting: give --ignore-space to convert anyway."));
+    return false;
+  }
+  Print(streams.err, warning + QStringLiteral(" [y/N] "));
+  char answer[16] = {};
+  if (std::fgets(answer, sizeof answer, streams.in) == nullptr) {
+    return false;
+  }
+  return answer[0] == 'y' || answer[0] == 'Y';
+}
+
 }  // namespace
 
 int ListProfiles(const MuiContext& context, const CliStreams& streams) {
@@ -293,6 +318,10 @@ int RunBatch(const MuiContext& context, const CliOptions& options, const CliStre
     PrintLine(streams.out, QStringLiteral("Nothing to convert."));
     return refused > 0 ? kCliSomeFailed : kCliAllDone;
   }
+  if (!options.ignoreSpace && !RoomFor(plan, QDir(options.outputFolder).absolutePath(), streams)) {
+    releaseAll({});
+    return kCliSomeFailed;
+  }
   PlugPtr<I_FfConverter> engine;
   if (!CreateInto(engine, kFfConverterName)) {
     PrintLine(streams.err, QStringLiteral("kestrelvine-cli: no conversion engine"));
@@ -371,34 +400,52 @@ int RunBatch(const MuiContext& context, const CliOptions& options, const CliStre
   }
   finishLine();
 
-  std::vector<int32_t> results(static_cast<size_t>(jobCount), 0);
-  engine->GetResults(jobCount, results.data());
-  engine = nullptr;
-  releaseAll(results);
   if (stopping || status == kConvertStopped) {
+    std::vector<int32_t> results(static_cast<size_t>(jobCount), 0);
+    engine->GetResults(jobCount, results.data());
+    engine = nullptr;
+    releaseAll(results);
     PrintLine(streams.out, QStringLiteral("Stopped."));
     const int signal = streams.stopSignal != nullptr ? streams.stopSignal->load() : 0;
     return signal != 0 ? 128 + signal : kCliSomeFailed;
   }
-  int success = 0;
-  for (size_t j = 0; j < results.size(); ++j) {
-    if (results[j] != 0) {
-      ++success;
+
+  // Every output the engine calls done is probed, as the window does; without a media engine to probe
+  // with they go unchecked rather than all failing.
+  std::vector<ExpectedOutput> expected;
+  for (size_t j = 0; j < plan.jobs.size(); ++j) {
+    const PlannedJob& job = plan.jobs[j];
+    expected.push_back(ExpectOutput(outputs[j], job.inputs.data(), static_cast<int32_t>(job.inputs.size())));
+  }
+  PlugPtr<I_FfPreview> probe;
+  CreateInto(probe, kFfPreviewName);
+  std::vector<std::string> checkLines;
+  const std::vector<JobVerdict> verdicts =
+      JudgeBatch(*engine, expected, probe.IsEmpty() ? nullptr : probe.Get(), &checkLines);
+  probe = nullptr;
+  std::vector<int32_t> results(static_cast<size_t>(jobCount), 0);
+  engine->GetResults(jobCount, results.data());
+  engine = nullptr;
+  releaseAll(results);
+
+  for (const std::string& line : checkLines) {
+    PrintLine(streams.err, QString::fromStdString(line));
+  }
+  int failed = 0;
+  for (size_t j = 0; j < verdicts.size(); ++j) {
+    if (verdicts[j].succeeded) {
       PrintLine(streams.out, QStringLiteral("converted: %1").arg(paths[j]));
     } else {
+      ++failed;
       PrintLine(streams.err, QStringLiteral("failed: %1").arg(paths[j]));
     }
   }
-  const int failed = jobCount - success;
   if (failed > 0 && !events.log().isEmpty()) {
     Print(streams.err, events.log());
     if (!events.log().endsWith(QLatin1Char('\n'))) {
       Print(streams.err, QStringLiteral("\n"));
     }
   }
-  PrintLine(streams.out, QStringLiteral("Converting %1 Files Done.\n\nSuccess %2\nFailed %3")
-                             .arg(jobCount)
-                             .arg(success)
-                             .arg(failed));
+  PrintLine(streams.out, QString::fromStdString(SummaryText(verdicts)));
   return failed == 0 && refused == 0 ? kCliAllDone : kCliSomeFailed;
 }

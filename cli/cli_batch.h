@@ -13,6 +13,8 @@ struct CliStreams {
   std::FILE* out = stdout;
   std::FILE* err = stderr;
   bool terminal = false;  // `out` is a terminal: the progress line is redrawn in place
+  std::FILE* in = stdin;
+  bool askable = false;  // `in` is a terminal: a question may be asked and answered
   const std::atomic<int>* stopSignal = nullptr;
 };
 

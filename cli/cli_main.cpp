@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
 
   CliStreams streams;
   streams.terminal = ::isatty(STDOUT_FILENO) == 1;
+  streams.askable = ::isatty(STDIN_FILENO) == 1;
   streams.stopSignal = &stopSignal;
   if (options.listProfiles) {
     return ListProfiles(context, streams);

@@ -31,7 +31,7 @@ QString CliUsage() {
   return QStringLiteral(
       "Usage: kestrelvine-cli --list-profiles\n"
       "       kestrelvine-cli -p PROFILE -o FOLDER [--trim START,LENGTH] [--overwrite | --skip-existing]\n"
-      "                       FILE|FOLDER...\n"
+      "                       [--ignore-space] FILE|FOLDER...\n"
       "\n"
       "Converts each media file given, and every media file in the folders given (with their\n"
       "subfolders), with one output profile of the catalogue the program uses.\n"
@@ -43,6 +43,8 @@ QString CliUsage() {
       "  --overwrite          replace an existing output of the same name\n"
       "  --skip-existing      leave out a file whose output exists already\n"
       "                       (without either, the output takes the next free numbered name)\n"
+      "  --ignore-space       convert even when the folder seems to have too little free space\n"
+      "                       (on a terminal the question is asked instead)\n"
       "  -h, --help           print this text\n"
       "\n"
       "Exit status: 0 every file converted; 1 a file was refused or failed; 2 a usage error;\n"
@@ -92,6 +94,8 @@ CliParse ParseCliArguments(const QStringList& arguments) {
       overwrite = true;
     } else if (argument == QLatin1String("--skip-existing")) {
       skip = true;
+    } else if (argument == QLatin1String("--ignore-space")) {
+      options.ignoreSpace = true;
     } else if (argument == QLatin1String("--")) {
       options.inputs.append(arguments.mid(i + 1));
       break;

@@ -14,7 +14,8 @@ struct CliOptions {
   std::optional<double> trimStart;
   std::optional<double> trimLength;
   Existing existing = Existing::Numbered;
-  QStringList inputs;  // files and folders, in the order given
+  bool ignoreSpace = false;  // convert even when the folder's free space looks too small
+  QStringList inputs;        // files and folders, in the order given
 };
 
 // The options of `arguments` (the program's name left out), or an error text for a usage error.

@@ -3,6 +3,7 @@
 #include "app/helpfunction.h"
 #include "base/mui_context.h"
 #include "convert/progress_window.h"
+#include "convert/size_forecast.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 
@@ -19,6 +20,16 @@ ConvertOutcome ConvertCheckedItems(const UiContext& ui, const ConversionRequest&
   ConvertOutcome outcome;
   // Nothing to convert: no window to show.
   if (plan.jobs.empty()) {
+    return outcome;
+  }
+  // A batch that cannot fit fails hours later on its last file: say so before it starts.
+  const int64_t estimate = ForecastPlanBytes(plan);
+  const int64_t available =
+      request.freeSpace ? request.freeSpace(request.destination) : AvailableBytes(request.destination);
+  if (!EnoughSpace(estimate, available) &&
+      dialogs.MessageBox(nullptr, SpaceWarning(estimate, available, request.destination),
+                         QStringLiteral("Convert"), platform::MsgButtons::YesNo,
+                         platform::MsgIcon::Warning) != platform::MsgAnswer::Yes) {
     return outcome;
   }
   outcome.firstOutputFile = plan.jobs.front().path;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct ConversionRequest {
   TVirtualStringTreeHelper* list = nullptr;
   ConverterSettings* catalogue = nullptr;
   QString destination;  // the text of the destination box
+  // The bytes free in a folder (-1: unknown); empty: what the file system says (AvailableBytes).
+  std::function<int64_t(const QString& folder)> freeSpace = {};
 };
 
 // How planning talks to the user; either may be empty (nothing is replaced, nobody is told).

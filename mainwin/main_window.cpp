@@ -84,6 +84,7 @@ TConverterForm1::TConverterForm1(const UiContext& ui, QWidget* parent)
   VstList->Tree().events.focusChanged = [this](TaskNode* node, int) { VstListFocusChanged(node); };
   Bind(*VstList, list_, kOutputColumn, listEnvironment_, ui_.context.productFolder);
   facts_ = std::make_unique<ActionFactsReader>(VstList->Tree());
+  estimate_ = std::make_unique<SizeEstimate>(VstList->Tree(), list_, catalogue_, lblEstimate);
   ConnectActions();
   // 4. Title, slider, welcome picture, edition.
   DressWindow();
@@ -270,6 +271,11 @@ void TConverterForm1::CreateControls() {
                               QStringLiteral("Open output folder"), nullptr);
   SBtnStart = MakeButton("SBtnStart", "btn_start.png", 654, 475, QStringLiteral("Convert checked items"),
                          a.StartConvertAct);
+  lblEstimate = new QLabel(this);
+  lblEstimate->setObjectName(QStringLiteral("lblEstimate"));
+  lblEstimate->setGeometry(579, 453, 180, 18);
+  lblEstimate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  lblEstimate->setToolTip(QStringLiteral("Estimated size of the checked items' converted files"));
 
   PreviewTimer = new QTimer(this);
   PreviewTimer->setObjectName(QStringLiteral("PreviewTimer"));
@@ -311,6 +317,7 @@ void TConverterForm1::ResetSlider() {
 void TConverterForm1::UpdateActions() {
   const ActionFacts facts = facts_->Read();
   actions.Update(facts);
+  estimate_->Refresh();
   // Stop and Snapshot act on a running preview: with none they would do nothing.
   const bool previewOpen = playState_ != PlayState::Stopped;
   for (QAction* action : {actions.PreviewStop, actions.SnapShot}) {

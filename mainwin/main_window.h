@@ -11,6 +11,7 @@
 #include "app/ui_context.h"
 #include "components/i_edit.h"
 #include "mainwin/main_actions.h"
+#include "mainwin/size_estimate.h"
 #include "plug/plug_ptr.h"
 #include "settings/catalogue.h"
 #include "tasks/qt_list_environment.h"
@@ -144,6 +145,8 @@ class TConverterForm1 : public QWidget {
   TssSkinButton* SBtnBrowse = nullptr;
   TssSkinButton* SBtnOpenFolder = nullptr;
   TssSkinButton* SBtnStart = nullptr;
+  // How large the checked items' outputs will be, above Convert.
+  QLabel* lblEstimate = nullptr;
   QTimer* PreviewTimer = nullptr;
   QMenu* PMItem = nullptr;
   MainActions actions;
@@ -195,4 +198,5 @@ class TConverterForm1 : public QWidget {
   bool shownOnce_ = false;
   // The idle update's view of the list; it follows the list's tree, which outlives it.
   std::unique_ptr<ActionFactsReader> facts_;
+  std::unique_ptr<SizeEstimate> estimate_;
 };

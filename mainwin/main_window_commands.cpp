@@ -134,4 +134,6 @@ void TConverterForm1::SettingsExecute() {
     groupId = *group;
   }
   profiles_->SyncProfileBoxes(groupId, profileId);
+  // A profile's bit rates may have changed under items that use it.
+  estimate_->Invalidate();
 }

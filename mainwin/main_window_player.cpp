@@ -224,4 +224,5 @@ void TConverterForm1::EditClipExecute(int page) {
   }
   MarkClipOnSlider(*item);
   list_.AfterClipEdit(item, oldClipLength, request.applyToAll);
+  estimate_->Invalidate();
 }

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/mount.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <chrono>
 #include <string>
@@ -62,13 +64,15 @@ class CliTest : public ::testing::Test {
   }
 
   // A generated clip of `seconds` at `relative` under the media folder.
-  QString Clip(const QString& relative, double seconds = 1.0, int width = 160, int height = 120) {
+  QString Clip(const QString& relative, double seconds = 1.0, int width = 160, int height = 120,
+               int grain = 0) {
     const QString path = media_.path() + "/" + relative;
     QDir().mkpath(QFileInfo(path).absolutePath());
     media_maker::ClipPlan plan;
     plan.width = width;
     plan.height = height;
     plan.seconds = seconds;
+    plan.grain = grain;
     std::string error;
     EXPECT_TRUE(media_maker::MakeClip(path.toStdString(), plan, &error)) << error;
     return path;
@@ -266,6 +270,55 @@ TEST_F(CliTest, ProcessesSharingAFolderNeverTakeTheSameNameOrReplaceEachOther) {
   for (const char* name : {"c1.mp4", "c2.mp4", "c3.mp4", "c4.mp4", "same.mp4"}) {
     EXPECT_TRUE(names.contains(name)) << name;
   }
+}
+
+// A file system of `kilobytes` mounted over a fresh folder for the life of the object; root only.
+class SmallFileSystem {
+ public:
+  SmallFileSystem(const QString& folder, int kilobytes) : folder_(QFile::encodeName(folder)) {
+    QDir().mkpath(folder);
+    const std::string size = "size=" + std::to_string(kilobytes) + "k";
+    mounted_ = ::mount("tmpfs", folder_.constData(), "tmpfs", 0, size.c_str()) == 0;
+  }
+  ~SmallFileSystem() {
+    if (mounted_) {
+      ::umount(folder_.constData());
+    }
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  QByteArray folder_;
+  bool mounted_ = false;
+};
+
+TEST_F(CliTest, AFolderTooSmallForTheBatchIsToldFirstAndNamedAsTheReasonWhenItFills) {
+  // About 0.5 MB of output at the portable player's 640 kbps (grain makes the encoder spend it), into
+  // 256 KB.
+  const QString clip = Clip("long.mkv", 6.0, 160, 120, 24);
+  const QString small = out_.path() + "/small";
+  const SmallFileSystem fileSystem(small, 256);
+  if (!fileSystem.mounted()) {
+    GTEST_SKIP() << "mounting a small file system needs root";
+  }
+  const auto entries = [&] { return QDir(small).entryList(QDir::Files | QDir::Hidden); };
+
+  const Ran warned = Run({"-p", kPortable, "-o", small, clip});
+  EXPECT_EQ(warned.status, 1);
+  EXPECT_TRUE(
+      warned.err.contains(QRegularExpression("need about 5\\d\\d KB, but .*small has only 2\\d\\d KB free")))
+      << warned.err.toStdString();
+  EXPECT_TRUE(warned.err.contains("--ignore-space")) << warned.err.toStdString();
+  EXPECT_FALSE(warned.out.contains("Converting")) << "nothing was converted";
+  EXPECT_TRUE(entries().isEmpty()) << entries().join(' ').toStdString();
+
+  const Ran full = Run({"-p", kPortable, "-o", small, "--ignore-space", clip});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_TRUE(
+      full.out.contains("Converting 1 Files Done.\n\nSuccess 0\nFailed 1\n\n"
+                        "long.mp4: no space left on the device"))
+      << full.out.toStdString() << full.err.toStdString();
+  EXPECT_TRUE(entries().isEmpty()) << "no part of the output is left: " << entries().join(' ').toStdString();
 }
 
 }  // namespace

@@ -78,11 +78,26 @@ Rgb PixelAt(const ClipPlan& plan, int x, int y, int64_t frame) {
   return plan.quadrants[quadrant];
 }
 
+// A repeatable number from -amount to amount for a pixel of a frame.
+int Grain(int x, int y, int64_t frame, int amount) {
+  uint64_t h =
+      (static_cast<uint64_t>(frame) << 40) ^ (static_cast<uint64_t>(y) << 20) ^ static_cast<uint64_t>(x);
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ULL;
+  h ^= h >> 33;
+  return static_cast<int>(h % static_cast<uint64_t>(2 * amount + 1)) - amount;
+}
+
 void Draw(AVFrame* frame, const ClipPlan& plan, int64_t index) {
   for (int y = 0; y < plan.height; ++y) {
     uint8_t* row = frame->data[0] + y * frame->linesize[0];
     for (int x = 0; x < plan.width; ++x) {
       row[x] = ToYuv(PixelAt(plan, x, y, index)).y;
+      if (plan.grain > 0) {
+        row[x] = static_cast<uint8_t>(std::clamp(row[x] + Grain(x, y, index, plan.grain), 0, 255));
+      }
     }
   }
   const int shift = plan.fullChroma ? 0 : 1;
@@ -332,8 +347,12 @@ bool MakeClip(const std::string& path, const ClipPlan& plan, std::string* error)
         for (int i = 0; i < count; ++i) {
           const double t = static_cast<double>(nextSample + i) / plan.sampleRate;
           const bool audible = plan.beepAt < 0 || (t >= plan.beepAt && t < plan.beepAt + plan.beepLength);
-          const float value =
+          float value =
               audible ? static_cast<float>(amplitudes[track] * std::sin(2.0 * M_PI * plan.toneHz * t)) : 0.0f;
+          if (plan.hiss > 0.0) {
+            value += static_cast<float>(plan.hiss * Grain(static_cast<int>(track), 0, nextSample + i, 1000) /
+                                        1000.0);
+          }
           for (int c = 0; c < plan.channels; ++c) {
             reinterpret_cast<float*>(sound->data[c])[i] = value;
           }

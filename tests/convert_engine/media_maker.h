@@ -37,11 +37,16 @@ struct ClipPlan {
   // When set, a white bar 16 pixels wide moves right by 16 pixels a field, drawn as an interlaced
   // camera would: even rows show it at the frame's time, odd rows half a frame later.
   bool interlacedBar = false;
+  // Above 0: every pixel's brightness moves by up to this much, anew in every frame, as film grain
+  // does; encoders then spend their whole bit rate, as on camera footage.
+  int grain = 0;
   // Audio: 0 channels = none.
   int sampleRate = 48000;
   int channels = 2;
   double toneHz = 440.0;
   double amplitude = 0.25;
+  // Above 0: white noise of this amplitude over the tone.
+  double hiss = 0.0;
   // Above 0: a second audio track, the same tone at this amplitude.
   double secondTrackAmplitude = 0.0;
   // At or above 0: silence except a tone burst of `beepLength` seconds starting here.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "components/field_text.h"
 #include "convert/conversion.h"
 #include "convert/progress_window.h"
+#include "convert/size_forecast.h"
 #include "settings/catalogue.h"
 #include "tests/convert_ui/convert_test_support.h"
 #include "tests/tasks/task_test_support.h"
@@ -370,6 +372,48 @@ TEST_F(ConvertDriverTest, ADeclinedNameNeverTakesTheNameAnotherJobWrites) {
   ASSERT_EQ(ScriptedFfConverter::jobs.size(), 2u);
   EXPECT_EQ(OutputOf(ScriptedFfConverter::jobs[0]), Text(destination_ + "/a_1.mp4"));
   EXPECT_EQ(OutputOf(ScriptedFfConverter::jobs[1]), Text(destination_ + "/a_0.mp4"));
+}
+
+TEST_F(ConvertDriverTest, TooLittleFreeSpaceIsToldWithBothFiguresAndTheUserMayGoOnOrNot) {
+  Add(Video("a.mp4", 100.0), &portable_);
+  Add(Video("b.mp4", 100.0), &portable_);
+  std::vector<QString> asked;
+  int64_t free = 5'000'000;  // less than the two outputs of the portable player's 640 kbps need
+  const auto convert = [&] {
+    ConversionRequest request{list_.get(), &catalogue_, destination_};
+    request.freeSpace = [&](const QString& folder) {
+      asked.push_back(folder);
+      return free;
+    };
+    return ConvertCheckedItems(Ui(), request);
+  };
+
+  dialogs_.answers = {MsgAnswer::No};
+  const ConvertOutcome declined = convert();
+  EXPECT_FALSE(declined.ran);
+  EXPECT_TRUE(declined.firstOutputFile.isEmpty()) << "nothing is remembered of a batch that did not run";
+  EXPECT_EQ(ScriptedFfConverter::created, 0);
+  EXPECT_EQ(asked, std::vector<QString>{destination_});
+  ASSERT_EQ(dialogs_.shown.size(), 1u);
+  // The portable player's 512 kbps of picture over 200 s (the fake media is silent): about 13 MB and
+  // what its encoder runs over.
+  const QRegularExpression warning(
+      "^The converted files need about 1[3-6]\\.\\d MB, but (.+) has only 5\\.00 MB free\\.\n\nConvert "
+      "anyway\\?$");
+  const QRegularExpressionMatch match = warning.match(dialogs_.shown[0].text);
+  ASSERT_TRUE(match.hasMatch()) << dialogs_.shown[0].text.toStdString();
+  EXPECT_EQ(match.captured(1), destination_);
+  EXPECT_EQ(dialogs_.shown[0].buttons, platform::MsgButtons::YesNo);
+
+  dialogs_.answers = {MsgAnswer::Yes};
+  EXPECT_TRUE(convert().ran);
+  EXPECT_EQ(ScriptedFfConverter::jobs.size(), 2u);
+
+  dialogs_.shown.clear();
+  free = 1'000'000'000;
+  EXPECT_TRUE(convert().ran);
+  ASSERT_FALSE(dialogs_.shown.empty());
+  EXPECT_TRUE(dialogs_.shown.front().text.startsWith("Converting 2 Files Done.")) << "no warning with room";
 }
 
 }  // namespace

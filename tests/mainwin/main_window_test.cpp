@@ -303,5 +303,32 @@ TEST_F(MainWindowStartTest, UpdateHandlersRunWhenTheApplicationIsIdle) {
   }));
 }
 
+TEST_F(MainWindowStartTest, TheSizeOfTheCheckedItemsOutputsStandsAboveConvert) {
+  Record mp4 = ProfileRecord({11, "1", "MP4 Video", ".mp4"});
+  for (const auto& [key, value] : Record{{"VideoCodecName", "libvpx"},
+                                         {"VideoBitRate", "800000"},
+                                         {"AudioCodecName", "mp2"},
+                                         {"AudioBitRate", "160000"}}) {
+    mp4.emplace_back(key, value);
+  }
+  WriteBytes(ProductFolder() + "Profile/Profile.xml", RecordFile("Profile", {mp4}));
+  const QString a = Video("a.mp4");
+  const QString b = Video("b.mp4");
+  EXPECT_TRUE(Run([&](TConverterForm1& form) {
+    Idle();
+    EXPECT_TRUE(form.lblEstimate->text().isEmpty()) << "nothing to convert, nothing to tell";
+    AddThroughDialog(form, {a, b});
+    Idle();
+    // 960 kbps for 30 s, twice.
+    EXPECT_EQ(form.lblEstimate->text(), "Output about 7.20 MB");
+    Tree(form).SetCheckState(Tree(form).Root()->ChildAt(0), CheckState::UncheckedNormal);
+    Idle();
+    EXPECT_EQ(form.lblEstimate->text(), "Output about 3.60 MB");
+    form.TaskList().SetAllChecked(false);
+    Idle();
+    EXPECT_TRUE(form.lblEstimate->text().isEmpty());
+  }));
+}
+
 }  // namespace
 }  // namespace mainwin_test
