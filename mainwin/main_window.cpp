@@ -273,8 +273,8 @@ void TConverterForm1::CreateControls() {
                          a.StartConvertAct);
   lblEstimate = new QLabel(this);
   lblEstimate->setObjectName(QStringLiteral("lblEstimate"));
-  lblEstimate->setGeometry(579, 453, 180, 18);
-  lblEstimate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  lblEstimate->setGeometry(616, 453, 180, 18);
+  lblEstimate->setAlignment(Qt::AlignCenter);
   lblEstimate->setToolTip(QStringLiteral("Estimated size of the checked items' converted files"));
 
   PreviewTimer = new QTimer(this);
