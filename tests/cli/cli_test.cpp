@@ -114,14 +114,16 @@ class CliTest : public ::testing::Test {
 };
 
 TEST(CliOptionsTest, ReadsEveryOptionAndRefusesWhatMakesNoSense) {
-  const CliParse full = ParseCliArguments(
-      {"-p", "MP4 Video", "-o", "/out", "--trim", "1:30,20", "--skip-existing", "a.mkv", "--", "-odd.mkv"});
+  const CliParse full = ParseCliArguments({"-p", "MP4 Video", "-o", "/out", "--trim", "1:30,20",
+                                           "--skip-existing", "--ignore-space", "a.mkv", "--", "-odd.mkv"});
   ASSERT_TRUE(full.options) << full.error.toStdString();
   EXPECT_EQ(full.options->profile, "MP4 Video");
   EXPECT_EQ(full.options->outputFolder, "/out");
   EXPECT_EQ(full.options->trimStart, 90.0);
   EXPECT_EQ(full.options->trimLength, 20.0);
   EXPECT_EQ(full.options->existing, CliOptions::Existing::Skip);
+  EXPECT_TRUE(full.options->ignoreSpace);
+  EXPECT_FALSE(ParseCliArguments({"-p", "1", "-o", "/out", "a.mkv"}).options->ignoreSpace);
   EXPECT_EQ(full.options->inputs, QStringList({"a.mkv", "-odd.mkv"}));
 
   const struct {
