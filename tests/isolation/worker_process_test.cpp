@@ -104,7 +104,7 @@ class WorkerFaultTest : public ::testing::TestWithParam<FaultCase> {};
 TEST_P(WorkerFaultTest, CostsItsOwnJobOnlyAndLeavesNothingBehind) {
   const WorkFolder folder(KV_FAULTY_WORKER);
   const ScopedEnv fault("KV_WORKER_FAULT", GetParam().fault);
-  const ScopedEnv stall("KESTRELVINE_STALL_SECONDS", "2");
+  const ScopedEnv stall("KESTRELVINE_STALL_SECONDS", "5");
   engine_harness::RecordingSink sink;
   engine_harness::EnginePtr engine = Engine(folder, &sink);
   const CIInput input = engine_harness::InputFor(Clip(1.0));
@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, WorkerFaultTest,
     ::testing::Values(FaultCase{"Crash", "crash:1",
                                 "the conversion process failed: it was ended by signal 6"},
-                      FaultCase{"Hang", "hang:1", "the conversion stopped making progress for 2 s"}),
+                      FaultCase{"Hang", "hang:1", "the conversion stopped making progress for 5 s"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WorkerControlTest, PauseResumeAndStopReachTheProcessAtOnce) {
