@@ -1,9 +1,11 @@
 #include "engines/ffengine/output_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -54,6 +56,45 @@ int32_t OutputFailureKind(int error) {
   }
 }
 
+namespace {
+
+constexpr size_t kLongestKeptName = 200;
+constexpr char kShortName[] = "kv-output";
+constexpr char kSuffix[] = ".part";
+constexpr size_t kNumberDigits = 8;
+
+bool IsLowerHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+}  // namespace
+
+std::string TempOutputName(const std::string& name, uint32_t number) {
+  char suffix[24];
+  std::snprintf(suffix, sizeof(suffix), ".%08x%s", static_cast<unsigned>(number), kSuffix);
+  return "." + (name.size() > kLongestKeptName ? std::string(kShortName) : name) + suffix;
+}
+
+bool IsTempOutputName(std::string_view name) {
+  const std::string_view suffix(kSuffix);
+  // "." + at least one character + "." + the digits + the suffix.
+  if (name.size() < 3 + kNumberDigits + suffix.size() || name.front() != '.' ||
+      name.substr(name.size() - suffix.size()) != suffix) {
+    return false;
+  }
+  name.remove_suffix(suffix.size());
+  const std::string_view digits = name.substr(name.size() - kNumberDigits);
+  if (!std::all_of(digits.begin(), digits.end(), IsLowerHex)) {
+    return false;
+  }
+  name.remove_suffix(kNumberDigits);
+  if (name.back() != '.') {
+    return false;
+  }
+  const std::string_view kept = name.substr(1, name.size() - 2);
+  return !kept.empty() && kept.size() <= kLongestKeptName && kept.find('/') == std::string_view::npos;
+}
+
 TempOutput::TempOutput(std::string outputPath) : outputPath_(std::move(outputPath)) {
   if (outputPath_.empty() || outputPath_.back() == '/') {
     return;
@@ -64,17 +105,14 @@ TempOutput::TempOutput(std::string outputPath) : outputPath_(std::move(outputPat
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 16; ++attempt) {
-    char suffix[24];
-    std::snprintf(suffix, sizeof(suffix), ".%08llx.part",
-                  static_cast<unsigned long long>(random() & 0xffffffffu));
-    // Hidden, so a file manager showing the folder does not offer a half-written file.
-    // A name near the file system's limit leaves no room for the suffix: such a file gets a short one.
-    const std::string candidate =
-        folder + "." + (name.size() > 200 ? std::string("kv-output") : name) + suffix;
+    const std::string candidate = folder + TempOutputName(name, static_cast<uint32_t>(random()));
     // 0666 lets the umask decide, as for any file the user creates.
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
-      ::close(fd);
+      // A file system without locks still gets its output: the sweeper then keeps the file, as it
+      // keeps every file it cannot lock.
+      ::flock(fd, LOCK_EX | LOCK_NB);
+      lockFd_ = fd;
       tempPath_ = candidate;
       return;
     }
@@ -95,25 +133,20 @@ bool TempOutput::Commit() {
     return committed_;
   }
   // The data reaches the disk before the name does: a power cut after the rename must not leave an
-  // empty file where the user's older output was.
-  const int fd = ::open(tempPath_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  // empty file where the user's older output was. fsync covers the muxer's writes through its own
+  // descriptor: it syncs the file, not one descriptor's writes.
+  if (::fsync(lockFd_) != 0) {
     error_ = errno;
     return false;
   }
-  const bool synced = ::fsync(fd) == 0;
-  if (!synced) {
-    error_ = errno;
-  }
-  ::close(fd);
-  if (!synced) {
-    return false;
-  }
+  // Renamed while still locked: no sweeper can take the file between the last write and the rename.
   if (::rename(tempPath_.c_str(), outputPath_.c_str()) != 0) {
     error_ = errno;
     return false;
   }
   committed_ = true;
+  ::close(lockFd_);
+  lockFd_ = -1;
   return true;
 }
 
@@ -122,6 +155,11 @@ void TempOutput::Discard() {
     ::unlink(tempPath_.c_str());
   }
   tempPath_.clear();
+  // Unlocked only once the name is gone.
+  if (lockFd_ >= 0) {
+    ::close(lockFd_);
+    lockFd_ = -1;
+  }
 }
 
 }  // namespace ffengine

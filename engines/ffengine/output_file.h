@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Writing a job's output without ever damaging another file: the muxer writes a temporary file beside
 // the output, and only a finished job renames it over the output path. Until then a file already at the
@@ -23,9 +24,19 @@ bool IsReplaceable(const std::string& path, int* error = nullptr);
 // that is a file, counts as one that cannot be written to: the user picked a place that takes no file.
 int32_t OutputFailureKind(int error);
 
+// The name of a job's temporary output beside the output file `name`: hidden, so a file manager
+// showing the folder does not offer a half-written file, and ending in eight lower-case hex digits of
+// `number` and ".part". A name near the file system's limit leaves no room for the suffix: such a file
+// gets "kv-output" in its place.
+std::string TempOutputName(const std::string& name, uint32_t number);
+// True when `name` (a file name, no folder) has exactly the form TempOutputName gives.
+bool IsTempOutputName(std::string_view name);
+
 class TempOutput {
  public:
   // Creates an empty, uniquely named file in the folder of `outputPath`; Ok() tells whether it could.
+  // The file stays locked (flock, exclusive) while this object holds it, so that another process
+  // sweeping the folder for leftovers of killed runs can tell it is in use.
   explicit TempOutput(std::string outputPath);
   ~TempOutput();  // removes the temporary file unless Commit succeeded
   TempOutput(const TempOutput&) = delete;
@@ -43,6 +54,7 @@ class TempOutput {
  private:
   std::string outputPath_;
   std::string tempPath_;
+  int lockFd_ = -1;  // open, and locked where the file system allows, while tempPath_ is ours
   bool committed_ = false;
   int error_ = 0;
 };
