@@ -17,7 +17,9 @@
 #include "base/mui_context.h"
 #include "info/splash_window.h"
 #include "mainwin/destination_box.h"
+#include "mainwin/list_recovery.h"
 #include "mainwin/profile_boxes.h"
+#include "platform/application.h"
 #include "platform/render_surface.h"
 #include "preview/preview_wrapper.h"
 #include "settings/edition.h"
@@ -85,6 +87,7 @@ TConverterForm1::TConverterForm1(const UiContext& ui, QWidget* parent)
   Bind(*VstList, list_, kOutputColumn, listEnvironment_, ui_.context.productFolder);
   facts_ = std::make_unique<ActionFactsReader>(VstList->Tree());
   estimate_ = std::make_unique<SizeEstimate>(VstList->Tree(), list_, catalogue_, lblEstimate);
+  recovery_ = std::make_unique<ListRecovery>(VstList->Tree(), list_, ui_.context);
   ConnectActions();
   // 4. Title, slider, welcome picture, edition.
   DressWindow();
@@ -105,6 +108,9 @@ TConverterForm1::TConverterForm1(const UiContext& ui, QWidget* parent)
 }
 
 TConverterForm1::~TConverterForm1() {
+  // Without a close the session did not end normally: the copy keeps the list as it stands, so the
+  // recovery lets go before the list empties.
+  recovery_.reset();
   // The list's handlers call back into this window, so the list empties while the window is whole.
   list_.ClearAll();
   VstList->Tree().events.focusChanged = nullptr;
@@ -351,11 +357,27 @@ void TConverterForm1::showEvent(QShowEvent* event) {
   if (!shownOnce_ && !event->spontaneous()) {
     shownOnce_ = true;
     destination_->ReadDestination();
+    // Asked once the window is on the screen, so the question has the window behind it.
+    QTimer::singleShot(0, this, [this] { OfferListRestore(); });
+  }
+}
+
+void TConverterForm1::OfferListRestore() {
+  if (!recovery_->OfferRestore(ui_.app.GetDialogs(), this, ui_.app.Title())) {
+    return;
+  }
+  AfterLoad(true);
+  TaskTree& tree = VstList->Tree();
+  if (TaskNode* first = tree.GetFirst()) {
+    tree.ClearSelection();
+    tree.SetFocusedNode(first);
+    tree.SetSelected(first, true);
   }
 }
 
 void TConverterForm1::closeEvent(QCloseEvent* event) {
   ClearAllExecute();
+  recovery_->Discard();
   PreviewStopExecute();
   edit_ = nullptr;
   event->accept();

@@ -18,6 +18,7 @@
 #include "tasks/task_list.h"
 
 class DestinationBox;
+class ListRecovery;
 class PreviewWrapper;
 class ProfileBoxes;
 class QComboBox;
@@ -98,6 +99,8 @@ class TConverterForm1 : public QWidget {
   ConverterSettings& Catalogue() { return catalogue_; }
   ProfileBoxes& Profiles() { return *profiles_; }
   DestinationBox& Destination() { return *destination_; }
+  // The copy of the list kept against a crash.
+  ListRecovery& Recovery() { return *recovery_; }
   const QString& lastSnapshot() const { return lastSnapshot_; }
 
   // Controls, by their design names.
@@ -179,6 +182,8 @@ class TConverterForm1 : public QWidget {
   const ProfileSetting* ProfileForNewItems();
   // After a load: the first items replace the welcome picture and bring the track boxes to life.
   void AfterLoad(bool added);
+  // Offers the list an unclean end of the last session left behind (once, after the first showing).
+  void OfferListRestore();
 
   UiContext ui_;
   ConverterSettings catalogue_;
@@ -199,4 +204,5 @@ class TConverterForm1 : public QWidget {
   // The idle update's view of the list; it follows the list's tree, which outlives it.
   std::unique_ptr<ActionFactsReader> facts_;
   std::unique_ptr<SizeEstimate> estimate_;
+  std::unique_ptr<ListRecovery> recovery_;
 };

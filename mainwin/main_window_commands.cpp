@@ -8,6 +8,7 @@
 #include "convert/conversion.h"
 #include "info/about_window.h"
 #include "mainwin/destination_box.h"
+#include "mainwin/list_recovery.h"
 #include "mainwin/main_window.h"
 #include "mainwin/profile_boxes.h"
 #include "platform/application.h"
@@ -79,6 +80,7 @@ void TConverterForm1::ConnectActions() {
     connect(track.box, &QComboBox::activated, this, [this, kind = track.kind](int index) {
       if (MuiItemInfo* item = list_.FocusedItem(); item != nullptr) {
         ChooseTrack(*item, kind, index);
+        recovery_->Touch();
       }
     });
   }
@@ -136,4 +138,5 @@ void TConverterForm1::SettingsExecute() {
   profiles_->SyncProfileBoxes(groupId, profileId);
   // A profile's bit rates may have changed under items that use it.
   estimate_->Invalidate();
+  recovery_->Touch();
 }

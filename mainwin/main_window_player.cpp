@@ -12,6 +12,7 @@
 #include "base/routines.h"
 #include "editor/editor_driver.h"
 #include "info/properties_driver.h"
+#include "mainwin/list_recovery.h"
 #include "mainwin/main_window.h"
 #include "mainwin/profile_boxes.h"
 #include "platform/application.h"
@@ -225,4 +226,5 @@ void TConverterForm1::EditClipExecute(int page) {
   MarkClipOnSlider(*item);
   list_.AfterClipEdit(item, oldClipLength, request.applyToAll);
   estimate_->Invalidate();
+  recovery_->Touch();
 }

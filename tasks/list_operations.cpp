@@ -1,5 +1,5 @@
-#include <unordered_map>
-#include <unordered_set>
+#include <QHash>
+#include <QSet>
 
 #include "tasks/output_names.h"
 #include "tasks/task_list.h"
@@ -67,14 +67,16 @@ void TVirtualStringTreeHelper::RemoveSelected() {
   tree_->BeginUpdate();
 
   const std::vector<TaskNode*> selected = tree_->SelectedNodes();
-  std::unordered_set<const TaskNode*> doomed;
+  QSet<const TaskNode*> doomed;
   // For a doomed node, the nearest earlier sibling that stays: what its next sibling's previous
   // sibling will be once it is gone.
-  std::unordered_map<const TaskNode*, TaskNode*> keptBefore;
-  std::unordered_map<const TaskNode*, int> partsGone;
+  QHash<const TaskNode*, TaskNode*> keptBefore;
+  QHash<const TaskNode*, int> partsGone;
+  doomed.reserve(static_cast<qsizetype>(selected.size()));
+  keptBefore.reserve(static_cast<qsizetype>(selected.size()));
   auto isDoomed = [&](const TaskNode* node) {
     for (; node != nullptr; node = node->Parent()) {
-      if (doomed.count(node) != 0) {
+      if (doomed.contains(node)) {
         return true;
       }
     }
@@ -82,8 +84,8 @@ void TVirtualStringTreeHelper::RemoveSelected() {
   };
   auto previousKept = [&](const TaskNode* node) {
     TaskNode* previous = node->PrevSibling();
-    if (previous != nullptr && doomed.count(previous) != 0) {
-      previous = keptBefore[previous];
+    if (previous != nullptr && doomed.contains(previous)) {
+      previous = keptBefore.value(previous);
     }
     return previous;
   };
@@ -94,6 +96,7 @@ void TVirtualStringTreeHelper::RemoveSelected() {
 
   TaskNode* successor = nullptr;
   std::vector<TaskNode*> deleting;
+  deleting.reserve(selected.size());
   for (TaskNode* node : selected) {
     if (isDoomed(node)) {
       continue;

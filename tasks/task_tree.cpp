@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "tasks/mui_item_info.h"
 
@@ -161,8 +160,28 @@ void TaskTree::Renumber(TaskNode* parent, int from) {
   }
 }
 
+void TaskTree::LinkSelected(TaskNode* node) {
+  node->prevSelected_ = nullptr;
+  node->nextSelected_ = firstSelected_;
+  if (firstSelected_ != nullptr) {
+    firstSelected_->prevSelected_ = node;
+  }
+  firstSelected_ = node;
+}
+
+void TaskTree::UnlinkSelected(TaskNode* node) {
+  (node->prevSelected_ != nullptr ? node->prevSelected_->nextSelected_ : firstSelected_) =
+      node->nextSelected_;
+  if (node->nextSelected_ != nullptr) {
+    node->nextSelected_->prevSelected_ = node->prevSelected_;
+  }
+  node->prevSelected_ = nullptr;
+  node->nextSelected_ = nullptr;
+}
+
 void TaskTree::ForgetSubtree(TaskNode* node) {
   if (node->selected_) {
+    UnlinkSelected(node);
     node->selected_ = false;
     --selectedCount_;
   }
@@ -179,32 +198,44 @@ void TaskTree::DeleteNode(TaskNode* node) {
 }
 
 void TaskTree::DeleteNodes(const std::vector<TaskNode*>& nodes) {
-  std::unordered_set<const TaskNode*> listed;
+  // Marks in the nodes stand for the sets of listed and of taken nodes: a large selection costs one
+  // read of each node and its ancestors, which the loop reads anyway, instead of hashed look-ups.
   for (TaskNode* node : nodes) {
     if (node != nullptr && node != root_.get()) {
-      listed.insert(node);
+      node->mark_ = TaskNode::Mark::Listed;
     }
   }
   // Per parent, the positions to delete; parents in the order first met.
   std::vector<TaskNode*> parents;
   std::unordered_map<TaskNode*, std::vector<int>> rows;
-  std::unordered_set<const TaskNode*> taken;
+  TaskNode* lastParent = nullptr;
+  std::vector<int>* lastRows = nullptr;
   for (TaskNode* node : nodes) {
-    if (listed.count(node) == 0 || !taken.insert(node).second) {
+    if (node == nullptr || node->mark_ != TaskNode::Mark::Listed) {
       continue;
     }
+    node->mark_ = TaskNode::Mark::Taken;
     bool inside = false;
     for (const TaskNode* up = node->parent_; up != nullptr && !inside; up = up->parent_) {
-      inside = listed.count(up) != 0;
+      inside = up->mark_ != TaskNode::Mark::None;
     }
     if (inside) {
       continue;
     }
-    auto [it, added] = rows.try_emplace(node->parent_);
-    if (added) {
-      parents.push_back(node->parent_);
+    if (node->parent_ != lastParent) {
+      auto [it, added] = rows.try_emplace(node->parent_);
+      if (added) {
+        parents.push_back(node->parent_);
+      }
+      lastParent = node->parent_;
+      lastRows = &it->second;
     }
-    it->second.push_back(node->Index());
+    lastRows->push_back(node->Index());
+  }
+  for (TaskNode* node : nodes) {
+    if (node != nullptr) {
+      node->mark_ = TaskNode::Mark::None;
+    }
   }
   for (TaskNode* parent : parents) {
     DeleteChildren(parent, rows[parent]);
@@ -266,6 +297,7 @@ void TaskTree::Clear() {
   const bool hadFocus = focused_ != nullptr;
   focused_ = nullptr;
   selectedCount_ = 0;
+  firstSelected_ = nullptr;
   root_->children_.clear();
   Notify([](TaskTreeObserver* o) { o->Cleared(); });
   if (hadFocus) {
@@ -404,13 +436,43 @@ CheckState TaskTree::ToggledState(CheckState state) {
 }
 
 std::vector<TaskNode*> TaskTree::SelectedNodes() const {
-  std::vector<TaskNode*> selected;
-  selected.reserve(static_cast<size_t>(selectedCount_));
-  for (TaskNode* node = GetFirst(); node != nullptr && selected.size() < static_cast<size_t>(selectedCount_);
-       node = GetNext(node)) {
-    if (node->selected_) {
-      selected.push_back(node);
+  // Tree order without walking the tree: siblings compare by position, others by their ancestors
+  // at the level where their lines meet, and a node comes before the nodes inside it.
+  struct Entry {
+    TaskNode* node;
+    int level;
+    int index;
+  };
+  std::vector<Entry> entries;
+  entries.reserve(static_cast<size_t>(selectedCount_));
+  for (TaskNode* node = firstSelected_; node != nullptr; node = node->nextSelected_) {
+    entries.push_back({node, NodeLevel(node), node->Index()});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    if (a.node->parent_ == b.node->parent_) {
+      return a.index < b.index;
     }
+    const TaskNode* x = a.node;
+    const TaskNode* y = b.node;
+    for (int level = a.level; level > b.level; --level) {
+      x = x->parent_;
+    }
+    for (int level = b.level; level > a.level; --level) {
+      y = y->parent_;
+    }
+    if (x == y) {
+      return a.level < b.level;
+    }
+    while (x->parent_ != y->parent_) {
+      x = x->parent_;
+      y = y->parent_;
+    }
+    return x->Index() < y->Index();
+  });
+  std::vector<TaskNode*> selected;
+  selected.reserve(entries.size());
+  for (const Entry& entry : entries) {
+    selected.push_back(entry.node);
   }
   return selected;
 }
@@ -420,6 +482,11 @@ void TaskTree::SetSelected(TaskNode* node, bool selected) {
     return;
   }
   node->selected_ = selected;
+  if (selected) {
+    LinkSelected(node);
+  } else {
+    UnlinkSelected(node);
+  }
   selectedCount_ += selected ? 1 : -1;
   Notify([&](TaskTreeObserver* o) { o->SelectionChanged(node, selected); });
 }
@@ -428,12 +495,15 @@ void TaskTree::ClearSelection() {
   if (selectedCount_ == 0) {
     return;
   }
-  for (TaskNode* node = GetFirst(); node != nullptr && selectedCount_ > 0; node = GetNext(node)) {
-    if (node->selected_) {
-      node->selected_ = false;
-      --selectedCount_;
-    }
+  for (TaskNode* node = firstSelected_; node != nullptr;) {
+    TaskNode* next = node->nextSelected_;
+    node->selected_ = false;
+    node->prevSelected_ = nullptr;
+    node->nextSelected_ = nullptr;
+    node = next;
   }
+  firstSelected_ = nullptr;
+  selectedCount_ = 0;
   Notify([](TaskTreeObserver* o) { o->SelectionCleared(); });
 }
 

@@ -89,6 +89,13 @@ class TaskNode {
   CheckState checkState_ = CheckState::UncheckedNormal;
   CheckType checkType_ = CheckType::None;
   bool selected_ = false;
+  // The selected nodes form a list in the order they were selected, so that the selection is found
+  // and let go of without visiting the nodes that are not in it.
+  TaskNode* prevSelected_ = nullptr;
+  TaskNode* nextSelected_ = nullptr;
+  // Set only while TaskTree::DeleteNodes sorts out what it was given.
+  enum class Mark : uint8_t { None, Listed, Taken };
+  Mark mark_ = Mark::None;
 };
 
 // What the tree tells those who mirror it (the item model, the list's output-name index). Every
@@ -149,7 +156,8 @@ struct TaskTreeEvents {
 // Node pointers stay valid until their node is deleted. Positions are kept in every node, so asking a
 // node's index is constant time; inserting, moving or deleting one node among n siblings costs O(n)
 // for the siblings after it, appending costs amortised O(1), and deleting k nodes at once costs
-// O(n + k) however they lie.
+// O(n + k) however they lie. Reading or clearing a selection of k nodes costs O(k log k) and O(k),
+// whatever the size of the tree.
 class TaskTree {
  public:
   TaskTree();
@@ -236,6 +244,8 @@ class TaskTree {
   void DeleteChildren(TaskNode* parent, std::vector<int>& rows);
   void ForgetSubtree(TaskNode* node);
   void Renumber(TaskNode* parent, int from);
+  void LinkSelected(TaskNode* node);
+  void UnlinkSelected(TaskNode* node);
   void SetStateDown(TaskNode* node, CheckState state);
   void UpdateParentState(TaskNode* parent);
   void SetCheckStateRaw(TaskNode* node, CheckState state);
@@ -247,5 +257,6 @@ class TaskTree {
   TaskNode* focused_ = nullptr;
   int focusedColumn_ = 0;
   int selectedCount_ = 0;
+  TaskNode* firstSelected_ = nullptr;  // the most recently selected node
   int updateCount_ = 0;
 };

@@ -10,6 +10,7 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "components/field_text.h"
 #include "components/text_utf.h"
 #include "engines/ffengine/convert_job.h"
+#include "engines/ffengine/leftover_parts.h"
 #include "engines/ffengine/worker_job.h"
 
 namespace {
@@ -277,8 +279,27 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
     }
   }
 
+  // Leftovers of runs killed in the folders this batch writes into go before its first job, each
+  // named in the log.
+  void RemoveLeftovers() {
+    std::set<std::string> folders;
+    for (const ffengine::JobSpec& job : jobs_) {
+      const std::string output(FieldText(job.output.outputFile));
+      const size_t slash = output.rfind('/');
+      if (!output.empty()) {
+        folders.insert(slash == std::string::npos ? std::string(".") : output.substr(0, slash + 1));
+      }
+    }
+    for (const std::string& folder : folders) {
+      for (const std::string& path : ffengine::RemoveLeftoverOutputs(folder, ffengine::ProgramStart())) {
+        Log("removed \"" + path + "\", the temporary file of a conversion that was cut off");
+      }
+    }
+  }
+
   void RunBatch() {
     try {
+      RemoveLeftovers();
       for (size_t i = 0; i < jobs_.size() && !stop_; ++i) {
         // The position is cleared before the index moves on, and GetProgress reads them the other way
         // round: a poll never pairs the new index with the position the job before it reached.

@@ -1,13 +1,17 @@
 #include "engines/optionxml/option_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <optional>
 
 namespace optionxml {
@@ -16,6 +20,33 @@ namespace {
 
 // The kernel's own bound on links followed in one lookup.
 constexpr int kMaxLinkHops = 40;
+
+constexpr std::string_view kTempInfix = ".tmp-";
+// mkostemp's "XXXXXX".
+constexpr size_t kTempLetters = 6;
+
+timespec CoarseNow() {
+  timespec now{};
+  // The coarse clock is the one the kernel stamps file times with.
+  ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  return now;
+}
+
+// The store's library is loaded at the program's start: a file last changed before this moment cannot
+// be a save of this program that is under way.
+const timespec g_loadedAt = CoarseNow();
+
+bool Before(const timespec& a, const timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 class Fd {
  public:
@@ -154,6 +185,7 @@ bool ReplaceFile(const std::string& path, std::string_view content, bool keepOld
     return false;
   }
   const std::string folder = FolderOf(*target);
+  RemoveLeftoverSaves(*target);
   struct stat old {};
   const bool exists = ::stat(target->c_str(), &old) == 0;
   const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
@@ -164,6 +196,11 @@ bool ReplaceFile(const std::string& path, std::string_view content, bool keepOld
   if (fd.get() < 0) {
     return false;
   }
+  // A file system without locks still saves; the sweep keeps what it cannot lock.
+  ::flock(fd.get(), LOCK_EX | LOCK_NB);
+  // The lock belongs to the open file, not to a descriptor: this copy holds it past the close below,
+  // whose result is checked, until the rename is done.
+  const Fd lock(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
   bool ok = WriteAll(fd.get(), content) && ::fchmod(fd.get(), mode) == 0 && ::fsync(fd.get()) == 0;
   ok = fd.Close() && ok;
   // Only a file is kept: a folder in the way must make the rename fail, not be moved aside.
@@ -175,6 +212,45 @@ bool ReplaceFile(const std::string& path, std::string_view content, bool keepOld
   }
   SyncFolder(folder);
   return true;
+}
+
+bool IsLeftoverSaveName(std::string_view name, std::string_view target) {
+  if (target.empty() || name.size() != 1 + target.size() + kTempInfix.size() + kTempLetters ||
+      name.front() != '.' || name.substr(1, target.size()) != target ||
+      name.substr(1 + target.size(), kTempInfix.size()) != kTempInfix) {
+    return false;
+  }
+  const std::string_view letters = name.substr(name.size() - kTempLetters);
+  return std::all_of(letters.begin(), letters.end(), IsAsciiAlnum);
+}
+
+void RemoveLeftoverSaves(const std::string& path) {
+  const std::optional<std::string> target = FinalTarget(path);
+  if (!target || target->empty() || target->back() == '/') {
+    return;
+  }
+  const std::string name = target->substr(target->rfind('/') + 1);
+  const std::unique_ptr<DIR, DirCloser> dir(::opendir(FolderOf(*target).c_str()));
+  if (!dir) {
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir.get())) {
+    if (!IsLeftoverSaveName(entry->d_name, name)) {
+      continue;
+    }
+    const int folder = ::dirfd(dir.get());
+    // No following links and no blocking on a pipe named like our files.
+    const Fd fd(::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat opened {};
+    struct stat named {};
+    // Locked before the name is checked again: the name must still be the file that was locked.
+    if (fd.get() >= 0 && ::fstat(fd.get(), &opened) == 0 && S_ISREG(opened.st_mode) &&
+        Before(opened.st_mtim, g_loadedAt) && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+        ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev &&
+        named.st_ino == opened.st_ino) {
+      ::unlinkat(folder, entry->d_name, 0);
+    }
+  }
 }
 
 }  // namespace optionxml

@@ -21,7 +21,18 @@ ReadResult ReadSmallFile(const std::string& path, size_t maxBytes, std::string& 
 // The old file's permission bits are kept; a new file gets 0666 under the umask. With `keepOld`, an
 // existing regular file is first kept beside it as "<name>.bad", replacing an older one. Missing folders
 // are not created. On failure the old file is untouched, no temporary file is left, and the result
-// is false.
+// is false. The temporary file ".<name>.tmp-XXXXXX" stays locked (flock, exclusive) until it has
+// been renamed, so that RemoveLeftoverSaves in another process leaves it alone. Leftovers of killed
+// saves beside the file are removed first.
 bool ReplaceFile(const std::string& path, std::string_view content, bool keepOld);
+
+// Removes the temporary files that saves of `path` killed before their rename left beside it: regular
+// files named exactly ".<name>.tmp-" and six letters or digits, beside the file a link at `path` ends
+// at, that no process holds locked and that last changed before this program started. A file whose
+// lock cannot be tried is kept.
+void RemoveLeftoverSaves(const std::string& path);
+
+// True when `name` is a temporary file name ReplaceFile gives the file named `target` (no folders).
+bool IsLeftoverSaveName(std::string_view name, std::string_view target);
 
 }  // namespace optionxml

@@ -96,6 +96,7 @@ bool SaveOptionXml::Load(const char16_t* path) {
     if (path_.empty()) {
       return false;
     }
+    optionxml::RemoveLeftoverSaves(path_);
     std::string bytes;
     const optionxml::ReadResult read =
         optionxml::ReadSmallFile(path_, optionxml::OptionDocument::kMaxBytes, bytes);
