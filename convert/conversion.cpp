@@ -45,6 +45,7 @@ ConvertOutcome ConvertCheckedItems(const UiContext& ui, const ConversionRequest&
   }
   outcome.ran = true;
   form.exec();
-  outcome.openFolder = form.OpenFolderChecked();
+  // A program told to end opens nothing more: the session it would open a file manager in is going.
+  outcome.openFolder = form.OpenFolderChecked() && !ui.app.Terminating();
   return outcome;
 }

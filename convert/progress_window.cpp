@@ -1,12 +1,14 @@
 #include "convert/progress_window.h"
 
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QEvent>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QSaveFile>
 #include <QShowEvent>
+#include <QThread>
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
@@ -26,6 +28,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/notifier.h"
+#include "platform/termination_signals.h"
 #include "settings/preferences/preference_values.h"
 #include "widgets/skin_style.h"
 #include "widgets/ssbutton.h"
@@ -37,6 +40,8 @@ namespace {
 constexpr int kFormWidth = 560;
 constexpr int kFormHeight = 470;
 constexpr int kTimerMs = 200;
+// How long a program told to end waits for the engine to clean up; the close waits for it anyway.
+constexpr int kTerminationWaitMs = 10000;
 constexpr int kBitmapHeaderSize = 54;
 constexpr char kCaption[] = "Convert";
 
@@ -121,7 +126,11 @@ TRipDlg_Form1::TRipDlg_Form1(const UiContext& ui, QWidget* owner, WallClock cloc
   connect(&ProgTimer2, &QTimer::timeout, this, &TRipDlg_Form1::ProgTimer2Timer);
 }
 
-TRipDlg_Form1::~TRipDlg_Form1() = default;
+TRipDlg_Form1::~TRipDlg_Form1() {
+  if (terminationHandler_ != 0) {
+    ui_.app.RemoveTerminationHandler(terminationHandler_);
+  }
+}
 
 void TRipDlg_Form1::BuildControls() {
   const QString skins = ui_.context.productFolder + "Skins/";
@@ -283,6 +292,7 @@ void TRipDlg_Form1::StartConversion() {
     engineStarted_ = true;
     progress_.Started();
     ProgTimer2.start();
+    terminationHandler_ = ui_.app.AddTerminationHandler([this] { StopForTermination(); });
     return;
   }
   ui_.app.GetDialogs().MessageBox(this, QStringLiteral("Fail to start conversion"),
@@ -342,6 +352,7 @@ void TRipDlg_Form1::ProgTimer2Timer() {
 }
 
 void TRipDlg_Form1::Finish(int32_t status) {
+  finishing_ = true;
   ProgTimer2.stop();
   if (status == kConvertStopped) {
     ShowProgress(progress_.DisplayEnd());
@@ -394,6 +405,25 @@ void TRipDlg_Form1::Finish(int32_t status) {
       break;
     case BatchEndAction::kClose:
       break;
+  }
+  CloseWindow();
+}
+
+void TRipDlg_Form1::StopForTermination() {
+  // A batch that has ended tells its end as usual; the windows it opens for that return at once.
+  if (closed_ || finishing_) {
+    return;
+  }
+  ProgTimer2.stop();
+  conversionLog_.append(QStringLiteral("stopped: the program was asked to end (%1)\n")
+                            .arg(platform::SignalName(ui_.app.TerminationSignal()))
+                            .toUtf8());
+  // The engine hands its log over only when polled: polling until it has cleaned up (its temporary
+  // file is gone then) puts every line of the stopped job into the log before the close writes it.
+  engine_->Stop();
+  const QDeadlineTimer bound(kTerminationWaitMs);
+  while (engine_->GetProgress(nullptr, nullptr) == kConvertRunning && !bound.hasExpired()) {
+    QThread::msleep(10);
   }
   CloseWindow();
 }
@@ -525,6 +555,10 @@ void TRipDlg_Form1::CloseWindow() {
 
 void TRipDlg_Form1::FormClose() {
   closed_ = true;
+  if (terminationHandler_ != 0) {
+    ui_.app.RemoveTerminationHandler(terminationHandler_);
+    terminationHandler_ = 0;
+  }
   ProgTimer2.stop();
   engine_ = nullptr;
   previewBuffer_.clear();

@@ -90,6 +90,8 @@ class TRipDlg_Form1 : public QDialog, public FfConvertEvent {
   void ShowProgress(const ProgressView& view);
   void PlaceValueLabels();
   void Finish(int32_t status);
+  // The program is asked to end: a conversion under way stops as at Stop, without the question.
+  void StopForTermination();
   void CloseWindow();
   void FormClose();
   void WriteLog() const;
@@ -105,7 +107,9 @@ class TRipDlg_Form1 : public QDialog, public FfConvertEvent {
   bool started_ = false;        // shown once: the start is under way or done
   bool engineStarted_ = false;  // the engine's Start succeeded
   bool questionOpen_ = false;   // the stop question is being asked
+  bool finishing_ = false;      // the engine has ended; the end of the batch is being told
   bool closed_ = false;
+  int terminationHandler_ = 0;  // registered with the application while the engine runs
 
   TssSkinForm* ssSkinForm1 = nullptr;
   QLabel* lblTitle = nullptr;

@@ -13,6 +13,7 @@
 #include "platform/dialogs.h"
 #include "platform/notifier.h"
 #include "platform/shutdown.h"
+#include "platform/termination_signals.h"
 
 namespace platform {
 
@@ -99,6 +100,8 @@ Notifier& Application::GetNotifier() const {
 }
 
 Application::~Application() {
+  // The signals' earlier handlers return before the Qt application they would talk to goes.
+  terminationSignals_.reset();
   if (busy_) {
     SetBusyCursor(false);
   }
@@ -153,7 +156,50 @@ void Application::Run(QWidget* mainForm) {
   loop.exec();
   if (mainForm_ != nullptr) {
     mainForm_->removeEventFilter(&watcher);
+    // Closed only here, with every window's call returned: closing clears the list, which a window
+    // that was still open may have been working on.
+    if (terminating_ && mainForm_->isVisible()) {
+      mainForm_->close();
+    }
   }
+}
+
+bool Application::CatchTerminationSignals() {
+  if (terminationSignals_ == nullptr) {
+    auto watch = std::make_unique<TerminationSignals>();
+    if (!watch->Catching()) {
+      return false;
+    }
+    QObject::connect(watch.get(), &TerminationSignals::Requested, [this](int signal) { Terminate(signal); });
+    terminationSignals_ = std::move(watch);
+  }
+  return true;
+}
+
+void Application::Terminate(int signal) {
+  if (terminating_) {
+    return;
+  }
+  terminating_ = true;
+  terminationSignal_ = signal;
+  // A handler removes itself while it runs (its window closes): the calls go through a copy.
+  const auto handlers = terminationHandlers_;
+  for (const auto& [id, handler] : handlers) {
+    if (terminationHandlers_.count(id) != 0) {
+      handler();
+    }
+  }
+  QCoreApplication::exit(0);
+}
+
+int Application::AddTerminationHandler(std::function<void()> handler) {
+  const int id = nextTerminationHandler_++;
+  terminationHandlers_.emplace(id, std::move(handler));
+  return id;
+}
+
+void Application::RemoveTerminationHandler(int id) {
+  terminationHandlers_.erase(id);
 }
 
 void Application::ProcessMessages() {

@@ -91,6 +91,9 @@ bool RunModule(const RunArgs& args, platform::Dialogs& dialogs, platform::Shell&
       throw AppError("The program cannot open its windows: no display is available.");
     }
     app.SetIcon(args.icon);
+    // A logout, Ctrl-C or a closing terminal ends the program as its user would, never midway through
+    // a file.
+    app.CatchTerminationSignals();
 
     const QString productName = QString::fromUtf8(args.productName);
     context.moduleFolder = args.moduleFolder.isEmpty() ? ExecutableFolder() : args.moduleFolder;
