@@ -2,12 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/file.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -19,9 +15,8 @@
 #include "components/field_text.h"
 #include "components/i_ff_converter.h"
 #include "engines/ffengine/output_file.h"
+#include "engines/ffengine/worker_process.h"
 #include "engines/ffengine/worker_wire.h"
-
-extern char** environ;
 
 namespace ffengine {
 
@@ -30,101 +25,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kPollWait = std::chrono::milliseconds(50);
-// The file descriptor the process finds its socket at.
-constexpr int kWorkerFd = 3;
-
-// A process started for one job, killed and reaped when this goes, whatever happened.
-class WorkerProcess {
- public:
-  WorkerProcess() = default;
-  WorkerProcess(const WorkerProcess&) = delete;
-  WorkerProcess& operator=(const WorkerProcess&) = delete;
-  ~WorkerProcess() {
-    if (pid_ > 0) {
-      Kill();
-    }
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
-
-  // False with the reason in `error` when the process could not be started.
-  bool Start(const std::string& program, std::string& error) {
-    int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-      error = std::string("no socket for the conversion process: ") + std::strerror(errno);
-      return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // dup2 clears close-on-exec on the copy: only that end reaches the process.
-    posix_spawn_file_actions_adddup2(&actions, ends[1], kWorkerFd);
-    const std::string parent = std::to_string(::getpid());
-    const std::string fd = std::to_string(kWorkerFd);
-    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>("--job-socket"),
-                            const_cast<char*>(fd.c_str()),      const_cast<char*>("--parent"),
-                            const_cast<char*>(parent.c_str()),  nullptr};
-    pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(ends[1]);
-    if (spawned != 0) {
-      ::close(ends[0]);
-      error = "cannot start the conversion process \"" + program + "\": " + std::strerror(spawned);
-      return false;
-    }
-    pid_ = pid;
-    fd_ = ends[0];
-    return true;
-  }
-
-  int fd() const { return fd_; }
-
-  void Kill() {
-    // Never with pid 0 or -1: those would name a whole group, or every process there is.
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      Reap();
-    }
-  }
-
-  // Waits up to `bound` for the process to end by itself, then kills it; its wait status.
-  int ReapWithin(std::chrono::milliseconds bound) {
-    const Clock::time_point until = Clock::now() + bound;
-    while (pid_ > 0 && Clock::now() < until) {
-      int status = 0;
-      const pid_t ended = ::waitpid(pid_, &status, WNOHANG);
-      if (ended == pid_) {
-        pid_ = -1;
-        status_ = status;
-        return status_;
-      }
-      if (ended < 0 && errno != EINTR) {
-        break;
-      }
-      ::usleep(10000);
-    }
-    Kill();
-    return status_;
-  }
-
-  // Waits for the process to end; its wait status.
-  int Reap() {
-    int status = 0;
-    if (pid_ > 0) {
-      while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-      }
-      pid_ = -1;
-      status_ = status;
-    }
-    return status_;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int fd_ = -1;
-  int status_ = 0;
-};
 
 // Removes the temporary outputs of `outputPath` that nobody holds locked: what a process that died
 // while writing it leaves. Only this output's own names are looked at; another output's temporary file
@@ -163,26 +63,13 @@ void RemoveTempOutputsOf(const std::string& outputPath) {
   ::closedir(dir);
 }
 
-std::string HowItEnded(int status) {
-  if (WIFSIGNALED(status)) {
-    const int signal = WTERMSIG(status);
-    const char* name = ::strsignal(signal);
-    return "it was ended by signal " + std::to_string(signal) +
-           (name != nullptr ? std::string(" (") + name + ")" : "");
-  }
-  if (WIFEXITED(status)) {
-    return "it exited with status " + std::to_string(WEXITSTATUS(status));
-  }
-  return "it ended";
-}
-
 }  // namespace
 
 JobOutcome RunJobInWorker(const JobSpec& job, int32_t index, JobHost& host, const WorkerSettings& settings,
                           const std::function<bool()>& paused) {
   WorkerProcess process;
   std::string error;
-  if (!process.Start(settings.program, error)) {
+  if (!process.Start(settings.program, "--job-socket", error)) {
     host.Log(error);
     host.NoteFailure(kJobFailed, error);
     return JobOutcome::kFailed;

@@ -21,12 +21,14 @@ enum class Kind : uint8_t {
   kResume,   // go on
   kStop,     // stop the job, leaving nothing behind
   kPreview,  // two int32: the size of one preview frame wanted now
+  kProbe,    // an int64 ticket, then the UTF-8 path of a file to probe
   // From the process.
   kPosition = 20,  // a double: seconds of the job's output written
   kLog,            // UTF-8 text, one line
   kFailure,        // int32 kind, then UTF-8 text
   kPicture,        // a preview frame's bytes
   kEnd,            // int32: the JobOutcome
+  kProbed,         // the ticket (int64), the verdict (int32), then the MediaInfo record
 };
 
 struct Message {
