@@ -7,7 +7,11 @@
 // and CPU time of each, the peak resident memory of each, and last the ratio of the median total wall
 // times (engine / ffmpeg).
 //
-//   bench/convert [rounds]      default 5, after one round that warms the caches and is not counted
+// The engine runs its job in the job program beside the host, as the product does; with --in-process it
+// runs the job in its own process instead, as it does when the program is missing, for comparison.
+//
+//   bench/convert [rounds] [--in-process]     rounds default 5, after one round that warms the caches and
+//                                             is not counted
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -131,7 +135,8 @@ class LogSink : public FfConvertEvent {
 
 // Engine mode: one job through NewFfConverter, polled as the progress window does (but often, so
 // that the end is seen at once). Exit status 0 when the job succeeded.
-int RunEngine(const Job& job, const std::string& source, const std::string& mark, const std::string& out) {
+int RunEngine(const Job& job, const std::string& source, const std::string& mark, const std::string& out,
+              const std::string& workFolder) {
   ffengine::SilenceFfmpegLog();
   CIInput input{};
   SetField(input.path, source);
@@ -180,7 +185,7 @@ int RunEngine(const Job& job, const std::string& source, const std::string& mark
 
   LogSink sink;
   CISetup setup{};
-  SetField(setup.workFolder, fs::path(out).parent_path().string() + "/");
+  SetField(setup.workFolder, workFolder);
   setup.previewWidth = 320;
   setup.previewHeight = 240;
   setup.events = &sink;
@@ -317,14 +322,22 @@ double Duration(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 6 && std::strcmp(argv[1], "--engine") == 0) {
+  if (argc == 7 && std::strcmp(argv[1], "--engine") == 0) {
     const int job = std::atoi(argv[2]);
     if (job < 0 || job >= static_cast<int>(std::size(kJobs))) {
       return 2;
     }
-    return RunEngine(kJobs[job], argv[3], argv[4], argv[5]);
+    return RunEngine(kJobs[job], argv[3], argv[4], argv[5], argv[6]);
   }
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  int rounds = 5;
+  bool inProcess = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--in-process") == 0) {
+      inProcess = true;
+    } else {
+      rounds = std::max(1, std::atoi(argv[i]));
+    }
+  }
   av_log_set_level(AV_LOG_ERROR);
 
   char pattern[] = "/tmp/kv-bench-convert-XXXXXX";
@@ -343,6 +356,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string self = fs::read_symlink("/proc/self/exe").string();
+  // The engine looks for its job program in the work folder; the bench's own folder has none.
+  const std::string workFolder = inProcess ? folder.string() + "/" : std::string(KV_BENCH_WORKER_DIR "/");
+  std::printf("the engine runs its jobs %s\n", inProcess ? "in its own process" : "in the job program");
 
   const size_t jobCount = std::size(kJobs);
   struct Side {
@@ -361,7 +377,8 @@ int main(int argc, char** argv) {
       for (int turn = 0; turn < 2; ++turn) {
         // Whichever goes second finds the caches the first one warmed, so the order alternates.
         if ((turn == 0) == ((round + static_cast<int>(j)) % 2 == 0)) {
-          engineRun = RunChild({self, "--engine", std::to_string(j), source, mark, engineOut}, false);
+          engineRun =
+              RunChild({self, "--engine", std::to_string(j), source, mark, engineOut, workFolder}, false);
         } else {
           ffmpegRun = RunChild(FfmpegArguments(kJobs[j], source, mark, ffmpegOut), true);
         }

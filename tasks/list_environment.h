@@ -13,6 +13,16 @@ class ListEnvironment {
   virtual void EndBusy() = 0;
   // A message box over the application window: the application title as caption, one OK button.
   virtual void ShowMessage(const QString& text) = 0;
+  // A load of `total` files has settled `done` of them; false once the user asked to stop it (or the
+  // window it loads into is closing). The application shows how far a long load is, with a way to
+  // cancel it.
+  virtual bool LoadProgress(int done, int total) {
+    static_cast<void>(done);
+    static_cast<void>(total);
+    return true;
+  }
+  // The load is over: whatever LoadProgress showed goes away.
+  virtual void LoadEnded() {}
 
  protected:
   ~ListEnvironment() = default;

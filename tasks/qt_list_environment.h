@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <vector>
 
 #include "tasks/list_environment.h"
+
+class QProgressDialog;
 
 namespace platform {
 class Application;
@@ -19,9 +22,14 @@ class ApplicationListEnvironment final : public ListEnvironment {
   void BeginBusy() override;
   void EndBusy() override;
   void ShowMessage(const QString& text) override;
+  // A load that lasts shows a progress box over the main form with a Cancel button; closing the main
+  // form cancels the load too.
+  bool LoadProgress(int done, int total) override;
+  void LoadEnded() override;
 
  private:
   platform::Application& app_;
   // Whether each begin could set a cursor, so that its end restores only what it set.
   std::vector<bool> pushed_;
+  QPointer<QProgressDialog> progress_;
 };

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "components/media_info.h"
 #include "settings/profile_setting.h"
 #include "tasks/list_environment.h"
 #include "tasks/mui_item_info.h"
@@ -51,18 +52,22 @@ class TVirtualStringTreeHelper final : private TaskTreeObserver {
   void SetEnvironment(ListEnvironment* environment);
 
   // --- Loading ---------------------------------------------------------------------------------
-  // Loads the paths in order with the busy cursor; true when at least one item was added. With
-  // `showErrors`, each refused file gets the refusal message. Afterwards the last item is scrolled to,
-  // focused and alone selected.
+  // Loads the paths in order with the busy cursor; true when at least one item was added. Files are
+  // probed several at once where the engine can (see list_probing.h), and each is added as soon as the
+  // files before it are settled. The environment shows how far the load is and may cancel it. With
+  // `showErrors`, each refused file gets the refusal message: one that cannot be read says so, one the
+  // engine refuses gets the format message. Afterwards the last item is scrolled to, focused and alone
+  // selected.
   bool LoadFiles(const QStringList& paths, bool showErrors, const ProfileSetting& profile, int32_t group);
-  // 0: an item was added at the end; -1: not a usable media file (empty, unreadable, a path the input
-  // record cannot hold, refused by the engine, shorter than a second, no audio and no video).
+  // One file, probed here and now through the engine's Probe. 0: an item was added at the end; -1: not
+  // a usable media file (empty, unreadable, a path the input record cannot hold, refused by the
+  // engine, shorter than a second, no audio and no video).
   int LoadFile(const QString& path, const ProfileSetting& profile, int32_t group);
-  // The folder's tree, deepest folders first, quietly skipping refused files. False when the folder
-  // cannot be read or nothing was added.
+  // The folder's tree, deepest folders first, quietly skipping refused files, in one load. False when
+  // the folder cannot be read or nothing was added.
   bool LoadFolder(const QString& folder, const ProfileSetting& profile, int32_t group);
-  // Files and folders dropped from the file manager, in drop order: the files gathered before a
-  // folder load before it. True when anything was added.
+  // Files and folders dropped from the file manager, in drop order, in one load. True when anything
+  // was added.
   bool DropFiles(const QStringList& paths, const ProfileSetting& profile, int32_t group);
 
   // --- Items and names -------------------------------------------------------------------------
@@ -130,8 +135,16 @@ class TVirtualStringTreeHelper final : private TaskTreeObserver {
   void IndexSubtree(const TaskNode* node, bool add);
   bool Counted(const MuiItemInfo* item) const;
   ListEnvironment& Environment() const;
-  bool LoadFolderTree(const QString& folder, const ProfileSetting& profile, int32_t group,
-                      QSet<QString>& visited);
+  struct LoadEntry {
+    QString path;
+    bool showErrors;
+  };
+  struct Precheck;
+  Precheck CheckBeforeProbe(const QString& path) const;
+  void AddProbed(const QString& path, const MediaInfo& media, const ProfileSetting& profile, int32_t group);
+  bool LoadEntries(const std::vector<LoadEntry>& entries, const ProfileSetting& profile, int32_t group);
+  // Adds the supported files of the folder's tree to `files`; false when the list went away meanwhile.
+  bool GatherFolder(const QString& folder, QSet<QString>& visited, std::vector<LoadEntry>& files);
   void MoveDragged(const std::vector<TaskNode*>& dragged, TaskNode* target, AttachMode mode, int level);
 
   const MuiContext& context_;

@@ -1,8 +1,11 @@
 #include "engines/ffengine/ff_converter.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -16,6 +19,7 @@
 #include "components/text_utf.h"
 #include "engines/ffengine/convert_job.h"
 #include "engines/ffengine/leftover_parts.h"
+#include "engines/ffengine/worker_job.h"
 
 namespace {
 
@@ -60,6 +64,15 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
     previewOn_ = setup->showPreview != 0;
     previewWidth_ = setup->previewWidth;
     previewHeight_ = setup->previewHeight;
+    // Each job runs in a process of its own when the program for it is beside the host; without it
+    // (an engine used on its own, as by the tests of the conversion itself) jobs run here.
+    const std::string folder(FieldText(setup->workFolder));
+    const std::string program = folder + ffengine::kWorkerProgram;
+    jobProcess_.program = !folder.empty() && ::access(program.c_str(), X_OK) == 0 ? program : std::string();
+    if (const char* bound = std::getenv("KESTRELVINE_STALL_SECONDS");
+        bound != nullptr && std::atoi(bound) > 0) {
+      jobProcess_.stallBound = std::chrono::seconds(std::atoi(bound));
+    }
   }
 
   void AddJob(const CIOutput* output, const CIInput* input) override {
@@ -301,7 +314,12 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
         }
         ffengine::JobOutcome outcome = ffengine::JobOutcome::kFailed;
         try {
-          outcome = ffengine::RunJob(job, *this);
+          outcome = jobProcess_.program.empty()
+                        ? ffengine::RunJob(job, *this)
+                        : ffengine::RunJobInWorker(job, static_cast<int32_t>(i), *this, jobProcess_, [this] {
+                            std::lock_guard lock(mutex_);
+                            return paused_;
+                          });
         } catch (const std::exception& error) {
           Log(std::string("job failed: ") + error.what());
         }
@@ -323,6 +341,7 @@ class FfConverter final : public I_FfConverter, private ffengine::JobHost {
     }
   }
 
+  ffengine::WorkerSettings jobProcess_;  // set by Configure, before the batch's thread exists
   std::atomic<int32_t> refs_{1};
   // Set and read on the caller's thread only, before the worker exists.
   std::vector<ffengine::JobSpec> jobs_;

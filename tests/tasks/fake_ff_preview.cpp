@@ -8,6 +8,7 @@ std::map<std::string, MediaInfo> FakeFfPreview::table;
 int FakeFfPreview::created = 0;
 int FakeFfPreview::probes = 0;
 int FakeFfPreview::alive = 0;
+std::function<void(const std::string&)> FakeFfPreview::onProbe;
 std::vector<std::string> FakeFfPreview::calls;
 bool FakeFfPreview::openResult = true;
 PreviewOpen FakeFfPreview::lastOpen{};
@@ -22,6 +23,7 @@ I_Plug* FakeFfPreview::Make() {
 
 void FakeFfPreview::Reset() {
   table.clear();
+  onProbe = nullptr;
   created = 0;
   probes = 0;
   calls.clear();
@@ -82,6 +84,9 @@ bool FakeFfPreview::Snapshot() {
 
 bool FakeFfPreview::Probe(const char* path, MediaInfo* info) {
   ++probes;
+  if (onProbe) {
+    onProbe(path);
+  }
   const auto found = table.find(path);
   if (found == table.end()) {
     return false;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -28,6 +29,8 @@ class FakeFfPreview final : public NullFfPreview {
   static int created;
   static int probes;
   static int alive;
+  // Runs at the start of every Probe (a slow disk, a slow file), when set.
+  static std::function<void(const std::string& path)> onProbe;
   static void Reset();
 
   static std::vector<std::string> calls;

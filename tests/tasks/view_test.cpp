@@ -6,9 +6,13 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <memory>
 #include <set>
@@ -382,6 +386,68 @@ TEST_F(ViewTest, RefusalsShowAMessageBoxAndTheCursorComesBack) {
             "File '" + refused + "' is not a valid media file or its format is not supported.");
   EXPECT_EQ(dialogs_.shown[0].caption, "Kestrelvine Converter");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A load whose files take 10 ms each to probe: long enough to show its progress.
+class SlowLoadTest : public ViewTest {
+ protected:
+  static constexpr int kFiles = 200;
+
+  QStringList SlowFiles() {
+    QStringList paths;
+    for (int i = 0; i < kFiles; ++i) {
+      paths.push_back(Video(QStringLiteral("slow%1.avi").arg(1000 + i)));
+    }
+    FakeFfPreview::onProbe = [](const std::string&) { QThread::msleep(10); };
+    return paths;
+  }
+  static QProgressDialog* Progress() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* found = widget->findChild<QProgressDialog*>(QStringLiteral("LoadProgress"))) {
+        return found;
+      }
+      if (auto* own = qobject_cast<QProgressDialog*>(widget); own != nullptr && own->isVisible()) {
+        return own;
+      }
+    }
+    return nullptr;
+  }
+};
+
+TEST_F(SlowLoadTest, ShowsHowFarItIsAndItsCancelStopsItKeepingWhatWasAdded) {
+  const QStringList paths = SlowFiles();
+  QString shown;
+  QTimer::singleShot(900, [&] {
+    QProgressDialog* progress = Progress();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->isVisible());
+    shown = progress->labelText();
+    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+  });
+  EXPECT_TRUE(list_->LoadFiles(paths, true, mp4_, 3));
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("Adding files: "))) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(QStringLiteral(" of 200"))) << shown.toStdString();
+  const int rows = tree().TopLevelCount();
+  EXPECT_GT(rows, 20);
+  EXPECT_LT(rows, kFiles - 20) << "the load stopped at Cancel";
+  EXPECT_EQ(FakeFfPreview::probes, rows) << "nothing was probed after it";
+  Settle();
+  EXPECT_EQ(Progress(), nullptr) << "the progress went with the load";
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(SlowLoadTest, ClosingTheMainFormStopsTheLoad) {
+  const QStringList paths = SlowFiles();
+  QWidget form;
+  int rows = -1;
+  QTimer::singleShot(0, [&] {
+    QTimer::singleShot(400, [&] { form.close(); });
+    list_->LoadFiles(paths, true, mp4_, 3);
+    rows = tree().TopLevelCount();
+  });
+  app_.Run(&form);
+  EXPECT_GT(rows, 0);
+  EXPECT_LT(rows, kFiles) << "the load stopped when the main form closed";
 }
 
 }  // namespace
