@@ -418,14 +418,20 @@ void TRipDlg_Form1::StopForTermination() {
   conversionLog_.append(QStringLiteral("stopped: the program was asked to end (%1)\n")
                             .arg(platform::SignalName(ui_.app.TerminationSignal()))
                             .toUtf8());
+  StopEngine();
+  CloseWindow();
+}
+
+void TRipDlg_Form1::StopEngine() {
   // The engine hands its log over only when polled: polling until it has cleaned up (its temporary
   // file is gone then) puts every line of the stopped job into the log before the close writes it.
   engine_->Stop();
   const QDeadlineTimer bound(kTerminationWaitMs);
-  while (engine_->GetProgress(nullptr, nullptr) == kConvertRunning && !bound.hasExpired()) {
+  double position = 0.0;
+  int32_t index = 0;
+  while (engine_->GetProgress(&position, &index) == kConvertRunning && !bound.hasExpired()) {
     QThread::msleep(10);
   }
-  CloseWindow();
 }
 
 void TRipDlg_Form1::SSBPauseClick() {
@@ -474,7 +480,7 @@ void TRipDlg_Form1::SSBStopClick() {
   if (answer == platform::MsgAnswer::Yes) {
     ProgTimer2.stop();
     if (engineStarted_) {
-      engine_->Stop();
+      StopEngine();
     }
     CloseWindow();
     return;

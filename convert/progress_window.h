@@ -92,6 +92,9 @@ class TRipDlg_Form1 : public QDialog, public FfConvertEvent {
   void Finish(int32_t status);
   // The program is asked to end: a conversion under way stops as at Stop, without the question.
   void StopForTermination();
+  // Stops the engine and polls it until it has cleaned up (bounded), so that the stopped job's last log
+  // lines reach the log.
+  void StopEngine();
   void CloseWindow();
   void FormClose();
   void WriteLog() const;

@@ -230,9 +230,8 @@ TEST_P(EndDecisionTest, TheEndShowsWhatTheStatusAndTheBoxesCallFor) {
   const bool ended = c.end == End::Finished || c.end == End::Abnormal;
   EXPECT_EQ(ScriptedFfConverter::Count("GetResults"), ended ? 1 : 0);
   EXPECT_EQ(ScriptedFfConverter::Count("Stop"), c.end == End::UserStopped ? 1 : 0);
-  EXPECT_EQ(ScriptedFfConverter::Count("GetProgress"), c.end == End::StartFails    ? 0
-                                                       : c.end == End::UserStopped ? 1
-                                                                                   : 2);
+  // After the user's Stop the engine is polled once more, until it has cleaned up.
+  EXPECT_EQ(ScriptedFfConverter::Count("GetProgress"), c.end == End::StartFails ? 0 : 2);
   EXPECT_EQ(ScriptedFfConverter::alive, 0) << "the engine goes with the window";
   // The driver opens the folder whenever the box is ticked at the close, also after a cancelled
   // countdown.
@@ -475,6 +474,26 @@ TEST_F(RipDlgTest, TheLogIsWrittenToLogsLogOnCloseExactlyAsCollected) {
   EXPECT_EQ(QDir(QFileInfo(logPath).absolutePath()).entryList(QDir::Files), QStringList{"logs.log"})
       << "no temporary file is left behind";
   EXPECT_FALSE(QFileInfo::exists(context_.productFolder + "logs.log")) << "never into the product folder";
+}
+
+// The engine hands its lines over only when polled: what the stopped job says while it cleans up
+// (the temporary file removed, the reason it stopped) must still reach the log.
+TEST_F(RipDlgTest, AStopByTheUserKeepsTheLinesTheEngineSaysWhileItCleansUp) {
+  const QString logPath = LogPath();
+  TRipDlg_Form1& form = Open({10.0});
+  Show();
+  Running(3.0);
+  // What the engine answers once it was told to stop: still busy, then stopped.
+  ScriptedFfConverter::steps.push_back({kConvertRunning, 3.0, 0, {"stopping\n"}, {}});
+  ScriptedFfConverter::steps.push_back({kConvertStopped, 3.0, 0, {"temporary output removed\n"}, {}});
+  dialogs_.answers.push_back(MsgAnswer::Yes);
+  Control<TssSkinButton>("ssSBStop")->OnClick();
+
+  ASSERT_TRUE(form.Closed());
+  QFile log(logPath);
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_EQ(log.readAll(), "stopping\ntemporary output removed\n");
+  EXPECT_EQ(ScriptedFfConverter::Count("Stop"), 1);
 }
 
 // A countdown that ends in a power-off never reaches the window's close: the log must be on the disk
