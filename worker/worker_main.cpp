@@ -21,48 +21,36 @@ void OnStopSignal(int) {
 }
 
 #ifdef KV_WORKER_FAULTS
-// Only the test build has this: KV_WORKER_FAULT="crash:N" aborts before job N (0-based) runs,
-// "hang:N" stops there for good, so that tests can show what the engine does with such a process.
-void InjectFault(int32_t index) {
+// Only the test build has this: KV_WORKER_FAULT="<kind>:<target>". "crash:N" aborts before job N
+// (0-based) runs, "hang:N" stops there for good; "probe-crash:TEXT" and "probe-hang:TEXT" do the same
+// before probing a path that contains TEXT. Tests show with it what the engine does with such a process.
+void Fault(const std::string& prefix, const std::function<bool(const std::string& target)>& hits) {
   const char* fault = std::getenv("KV_WORKER_FAULT");
   if (fault == nullptr) {
     return;
   }
   const std::string text(fault);
   const size_t colon = text.find(':');
-  if (colon == std::string::npos || std::atoi(text.c_str() + colon + 1) != index) {
+  if (colon == std::string::npos || !hits(text.substr(colon + 1))) {
     return;
   }
-  if (text.compare(0, colon, "crash") == 0) {
+  const std::string kind = text.substr(0, colon);
+  if (kind == prefix + "crash") {
     std::abort();
   }
-  if (text.compare(0, colon, "hang") == 0) {
+  if (kind == prefix + "hang") {
     for (;;) {
       ::pause();
     }
   }
 }
 
-// KV_WORKER_FAULT="probe-crash:TEXT" aborts before probing a path containing TEXT, "probe-hang:TEXT"
-// stops there for good.
+void InjectFault(int32_t index) {
+  Fault("", [index](const std::string& target) { return std::atoi(target.c_str()) == index; });
+}
+
 void InjectProbeFault(const std::string& path) {
-  const char* fault = std::getenv("KV_WORKER_FAULT");
-  if (fault == nullptr) {
-    return;
-  }
-  const std::string text(fault);
-  const size_t colon = text.find(':');
-  if (colon == std::string::npos || path.find(text.substr(colon + 1)) == std::string::npos) {
-    return;
-  }
-  if (text.compare(0, colon, "probe-crash") == 0) {
-    std::abort();
-  }
-  if (text.compare(0, colon, "probe-hang") == 0) {
-    for (;;) {
-      ::pause();
-    }
-  }
+  Fault("probe-", [&path](const std::string& target) { return path.find(target) != std::string::npos; });
 }
 #endif
 

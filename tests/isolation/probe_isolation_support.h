@@ -22,37 +22,21 @@
 #include "tasks/task_list.h"
 #include "tasks/task_tree.h"
 #include "tests/convert_engine/engine_harness.h"
+#include "tests/isolation/worker_folder.h"
 
 namespace probe_isolation {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// A folder holding `program` under the name the list looks for beside the host, and the files of a
-// test.
-class HostFolder {
+// The host's folder of a test: the probe program under the name the list looks for beside the host.
+class HostFolder : public isolation_test::WorkerFolder {
  public:
-  explicit HostFolder(const std::string& program) {
-    char name[] = "/tmp/kv_probe_XXXXXX";
-    path_ = ::mkdtemp(name);
-    fs::create_symlink(program, path_ / ffengine::kWorkerProgram);
-  }
-  ~HostFolder() { fs::remove_all(path_); }
-  QString Module() const { return QString::fromStdString(path_.string() + "/"); }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
+  using WorkerFolder::WorkerFolder;
+  QString Module() const { return QString::fromStdString(Folder()); }
 };
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) { ::setenv(name, value, 1); }
-  ~ScopedEnv() { ::unsetenv(name_); }
-
- private:
-  const char* name_;
-};
+using isolation_test::ScopedEnv;
 
 // The engine's probe components, registered as the module registers them.
 class EngineComponents {

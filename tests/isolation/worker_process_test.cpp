@@ -22,6 +22,7 @@
 #include "engines/ffengine/worker_job.h"
 #include "tests/convert_engine/engine_harness.h"
 #include "tests/convert_engine/output_probe.h"
+#include "tests/isolation/worker_folder.h"
 
 extern char** environ;
 
@@ -30,41 +31,26 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// A work folder holding `program` under the name the engine looks for.
-class WorkFolder {
+using isolation_test::ScopedEnv;
+
+// A work folder with the job program, and an output folder in it.
+class WorkFolder : public isolation_test::WorkerFolder {
  public:
-  explicit WorkFolder(const std::string& program) {
-    char name[] = "/tmp/kv_worker_XXXXXX";
-    path_ = ::mkdtemp(name);
-    fs::create_symlink(program, path_ / ffengine::kWorkerProgram);
-    fs::create_directory(path_ / "out");
+  explicit WorkFolder(const std::string& program) : WorkerFolder(program) {
+    fs::create_directory(Path() / "out");
   }
-  ~WorkFolder() { fs::remove_all(path_); }
-  std::string Work() const { return path_.string() + "/"; }
-  std::string Out(const std::string& name) const { return (path_ / "out" / name).string(); }
+  std::string Work() const { return Folder(); }
+  std::string Out(const std::string& name) const { return (Path() / "out" / name).string(); }
   // Hidden files of the output folder: unfinished outputs.
   std::vector<std::string> Hidden() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_ / "out")) {
+    for (const auto& entry : fs::directory_iterator(Path() / "out")) {
       if (entry.path().filename().string().front() == '.') {
         names.push_back(entry.path().filename().string());
       }
     }
     return names;
   }
-
- private:
-  fs::path path_;
-};
-
-// Sets an environment variable for one test; the job processes inherit it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) { ::setenv(name, value, 1); }
-  ~ScopedEnv() { ::unsetenv(name_); }
-
- private:
-  const char* name_;
 };
 
 const std::string& Clip(double seconds, int width = 160, int height = 120) {
