@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -7,10 +8,34 @@
 #include "plug/plug_table.h"
 
 namespace {
-constexpr char kProductName[] = "Kestrelvine Converter";
-}
 
-int main() {
+constexpr char kProductName[] = "Kestrelvine Converter";
+
+constexpr char kUsage[] =
+    "Usage: kestrelvine [--help] [--version]\n"
+    "Starts the Kestrelvine Converter window.\n"
+    "\n"
+    "  --help      print this text and exit\n"
+    "  --version   print the version and exit\n"
+    "\n"
+    "kestrelvine-cli, beside it, converts from the command line without a window.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Answered before anything is loaded, so that they work without a display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("%s %s\n", kProductName, KV_VERSION);
+      return 0;
+    }
+    std::fprintf(stderr, "kestrelvine: unknown argument '%s'\n%s", argv[i], kUsage);
+    return 2;
+  }
   const std::string folder = ExecutableFolder8();
   const ModuleLoadResult modules = LoadModules(folder + "plugins");
   if (!modules.error.empty()) {
