@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "plug/i_plug.h"
 
 // The module object of the user-interface module, registered as "Kestrelvine". The host creates it
@@ -13,6 +15,10 @@ class I_Kestrelvine : public I_Plug {
   // True, always, also after an error that was reported to the user.
   virtual bool Run(const char* icon, const char* productName, const char* reserved1, const char* reserved2,
                    const char* reserved3) = 0;
+  // The files and folders the program was started with (absolute paths in the file system's encoding);
+  // once the main window is open they are added as a drop of them would be. Called before Run, if at
+  // all.
+  virtual void SetStartupPaths(const char* const* paths, int32_t count) = 0;
 
  protected:
   ~I_Kestrelvine() = default;

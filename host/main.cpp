@@ -2,6 +2,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "components/i_kestrelvine.h"
 #include "host/module_loader.h"
@@ -12,8 +13,9 @@ namespace {
 constexpr char kProductName[] = "Kestrelvine Converter";
 
 constexpr char kUsage[] =
-    "Usage: kestrelvine [--help] [--version]\n"
-    "Starts the Kestrelvine Converter window.\n"
+    "Usage: kestrelvine [--help] [--version] [FILE|FOLDER]...\n"
+    "Starts the Kestrelvine Converter window and adds the files and folders given (folders with\n"
+    "everything in them), as a drop of them on the window would.\n"
     "\n"
     "  --help      print this text and exit\n"
     "  --version   print the version and exit\n"
@@ -24,7 +26,20 @@ constexpr char kUsage[] =
 
 int main(int argc, char** argv) {
   // Answered before anything is loaded, so that they work without a display.
+  std::vector<std::string> paths;
+  bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
+    if (optionsEnd || argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0) {
+      // The window may run in another folder's name: the paths are made whole here.
+      std::error_code error;
+      const std::filesystem::path whole = std::filesystem::absolute(argv[i], error);
+      paths.push_back(error ? std::string(argv[i]) : whole.lexically_normal().string());
+      continue;
+    }
+    if (std::strcmp(argv[i], "--") == 0) {
+      optionsEnd = true;
+      continue;
+    }
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::fputs(kUsage, stdout);
       return 0;
@@ -49,6 +64,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   auto* module = static_cast<I_Kestrelvine*>(plug);
+  if (!paths.empty()) {
+    std::vector<const char*> texts;
+    for (const std::string& path : paths) {
+      texts.push_back(path.c_str());
+    }
+    module->SetStartupPaths(texts.data(), static_cast<int32_t>(texts.size()));
+  }
   const std::string icon = folder + "sys/soft/" + kProductName + "/Skins/kestrelvine.png";
   std::error_code error;
   module->Run(std::filesystem::exists(icon, error) ? icon.c_str() : nullptr, kProductName, "", "", "");

@@ -1,7 +1,9 @@
 #include "run/kestrelvine.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -67,7 +69,17 @@ bool Kestrelvine::Run(const char* icon, const char* productName, const char*, co
   RunArgs args;
   args.icon = icon;
   args.productName = productName == nullptr ? "" : productName;
+  args.startupPaths = startupPaths_;
   return RunModule(args, dialogs, shell);
+}
+
+void Kestrelvine::SetStartupPaths(const char* const* paths, int32_t count) {
+  startupPaths_.clear();
+  for (int32_t i = 0; paths != nullptr && i < count; ++i) {
+    if (paths[i] != nullptr) {
+      startupPaths_.push_back(QFile::decodeName(paths[i]));
+    }
+  }
 }
 
 I_Plug* NewKestrelvine() {
@@ -115,6 +127,11 @@ bool RunModule(const RunArgs& args, platform::Dialogs& dialogs, platform::Shell&
     app.SetTitle(productName);
 
     auto mainForm = std::make_unique<TConverterForm1>(UiContext{context, app});
+    if (!args.startupPaths.isEmpty()) {
+      // Queued now, run once the loop has shown the window: the user sees the list fill.
+      TConverterForm1* form = mainForm.get();
+      QTimer::singleShot(0, form, [form, paths = args.startupPaths] { form->DropLocalFiles(paths); });
+    }
     if (args.beforeMessageLoop) {
       args.beforeMessageLoop();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 
@@ -19,10 +20,12 @@ class Kestrelvine final : public I_Kestrelvine {
   bool QueryReady() override { return true; }
   bool Run(const char* icon, const char* productName, const char* reserved1, const char* reserved2,
            const char* reserved3) override;
+  void SetStartupPaths(const char* const* paths, int32_t count) override;
 
  private:
   ~Kestrelvine() = default;
   int32_t refCount_ = 1;
+  QStringList startupPaths_;
 };
 
 I_Plug* NewKestrelvine();
@@ -34,6 +37,8 @@ struct RunArgs {
   QString moduleFolder;
   // Called on the UI thread once the main window exists, just before the message loop runs.
   std::function<void()> beforeMessageLoop;
+  // Files and folders to add, as a drop of them, once the main window is open.
+  QStringList startupPaths;
 };
 
 // The run entry with its services given: the product passes the Qt ones, tests pass fakes.

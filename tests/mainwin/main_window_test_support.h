@@ -193,6 +193,7 @@ class MainWindowTest : public ::testing::Test {
     const QByteArray name = product_.toUtf8();
     args.productName = name.constData();
     args.moduleFolder = host_.path() + "/";
+    args.startupPaths = startupPaths_;
     args.beforeMessageLoop = [&] {
       afterConstruction_();
       QTimer::singleShot(0, [&] {
@@ -271,6 +272,8 @@ class MainWindowTest : public ::testing::Test {
   ScriptedDialogs dialogs_;
   RecordingShell shell_;
   std::function<void()> afterConstruction_ = [] {};
+  // What the program is started with, as the host hands its command line on.
+  QStringList startupPaths_;
 
  private:
   std::unique_ptr<AutoReg> engine_;

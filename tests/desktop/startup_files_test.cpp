@@ -1,0 +1,75 @@
+// Files and folders on the command line: added once the window is open, exactly as a drop of them.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "tests/mainwin/main_window_test_support.h"
+
+namespace {
+
+using mainwin_test::MainWindowTest;
+using mainwin_test::WriteBytes;
+
+class StartupFilesTest : public MainWindowTest {
+ protected:
+  // The source names of the list's items, in order.
+  static std::vector<QString> Names(TConverterForm1& form) {
+    std::vector<QString> names;
+    TaskTree& tree = *form.TaskList().Tree();
+    for (TaskNode* node = tree.GetFirst(); node != nullptr; node = tree.GetNext(node)) {
+      names.push_back(form.TaskList().ItemOf(node)->fileName);
+    }
+    return names;
+  }
+};
+
+TEST_F(StartupFilesTest, FilesAndFoldersAreAddedAsADropAndBadOnesGetTheUsualRefusal) {
+  const QString first = Video("first.mp4");
+  Video("tree/inner/deep.avi");
+  Video("tree/top.mkv");
+  const QString words = media_.path() + "/notes.mp4";
+  WriteBytes(words, "only words");
+  const QString gone = media_.path() + "/gone.mp4";
+  startupPaths_ = {first, media_.path() + "/tree", words, gone};
+
+  // The load lets the message loop turn between files, so the window is watched from a timer until
+  // it has settled every path, and only then closed.
+  std::vector<QString> names;
+  RunArgs args;
+  const QByteArray name = product_.toUtf8();
+  args.productName = name.constData();
+  args.moduleFolder = host_.path() + "/";
+  args.startupPaths = startupPaths_;
+  QElapsedTimer waited;
+  QTimer watch;
+  args.beforeMessageLoop = [&] {
+    waited.start();
+    watch.callOnTimeout([&] {
+      auto* form = qobject_cast<TConverterForm1*>(platform::Application::Current()->MainForm());
+      if (form == nullptr || !form->isVisible()) {
+        return;
+      }
+      names = Names(*form);
+      if ((names.size() == 3 && dialogs_.shown.size() == 2) || waited.elapsed() > 20000) {
+        watch.stop();
+        form->close();
+      }
+    });
+    watch.start(20);
+  };
+  RunModule(args, dialogs_, shell_);
+  EXPECT_EQ(names, (std::vector<QString>{"first.mp4", "deep.avi", "top.mkv"}))
+      << "the files in the order given, a folder with its subfolders first";
+  std::vector<QString> said;
+  for (const auto& shown : dialogs_.shown) {
+    said.push_back(shown.text);
+  }
+  EXPECT_EQ(
+      said,
+      (std::vector<QString>{
+          QStringLiteral("File '%1' is not a valid media file or its format is not supported.").arg(words),
+          QStringLiteral("File '%1' cannot be read: it does not exist any more.").arg(gone)}));
+}
+
+}  // namespace
