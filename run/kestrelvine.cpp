@@ -18,6 +18,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "platform/single_instance.h"
 #include "plug/plug_ptr.h"
 #include "settings/current_profile.h"
 
@@ -126,7 +127,28 @@ bool RunModule(const RunArgs& args, platform::Dialogs& dialogs, platform::Shell&
     }
     app.SetTitle(productName);
 
+    // One window per user: a later start hands its files to this one and ends.
+    const QString dataFolder = UserDataFolder(context);
+    platform::SingleInstance instance(dataFolder);
+    TConverterForm1* shown = nullptr;
+    if (!dataFolder.isEmpty()) {
+      if (instance.HandOver(args.startupPaths)) {
+        app.SetTag(nullptr);
+        return true;
+      }
+      instance.Listen([&shown](const QStringList& paths) {
+        if (shown == nullptr) {
+          return;
+        }
+        shown->showNormal();
+        shown->raise();
+        shown->activateWindow();
+        shown->DropLocalFiles(paths);
+      });
+    }
+
     auto mainForm = std::make_unique<TConverterForm1>(UiContext{context, app});
+    shown = mainForm.get();
     if (!args.startupPaths.isEmpty()) {
       // Queued now, run once the loop has shown the window: the user sees the list fill.
       TConverterForm1* form = mainForm.get();
@@ -136,6 +158,7 @@ bool RunModule(const RunArgs& args, platform::Dialogs& dialogs, platform::Shell&
       args.beforeMessageLoop();
     }
     app.Run(mainForm.get());
+    shown = nullptr;
     mainForm.reset();
 
     CleanTextImages(context);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTimer>
 
 #include "tests/mainwin/main_window_test_support.h"
@@ -70,6 +71,56 @@ TEST_F(StartupFilesTest, FilesAndFoldersAreAddedAsADropAndBadOnesGetTheUsualRefu
       (std::vector<QString>{
           QStringLiteral("File '%1' is not a valid media file or its format is not supported.").arg(words),
           QStringLiteral("File '%1' cannot be read: it does not exist any more.").arg(gone)}));
+}
+
+TEST_F(StartupFilesTest, ASecondStartHandsItsFilesToTheRunningWindowAndEnds) {
+  const QString first = Video("first.mp4");
+  const QString second = Video("second.mkv");
+  startupPaths_ = {first};
+
+  std::vector<QString> names;
+  QProcess other;
+  int otherExit = -1;
+  RunArgs args;
+  const QByteArray name = product_.toUtf8();
+  args.productName = name.constData();
+  args.moduleFolder = host_.path() + "/";
+  args.startupPaths = startupPaths_;
+  QElapsedTimer waited;
+  QTimer watch;
+  args.beforeMessageLoop = [&] {
+    waited.start();
+    watch.callOnTimeout([&] {
+      auto* form = qobject_cast<TConverterForm1*>(platform::Application::Current()->MainForm());
+      if (form == nullptr || !form->isVisible()) {
+        return;
+      }
+      names = Names(*form);
+      if (names.size() == 1 && other.state() == QProcess::NotRunning && otherExit == -1) {
+        // The product's own host, with this test's user: it finds this window and hands the file on.
+        other.start(QString::fromUtf8(std::getenv("KV_BIN_DIR")) + "/kestrelvine", {second});
+        otherExit = -2;
+      }
+      if (otherExit == -2 && other.state() == QProcess::NotRunning) {
+        otherExit = other.exitStatus() == QProcess::NormalExit ? other.exitCode() : 1000;
+      }
+      if (names.size() == 2 || waited.elapsed() > 20000) {
+        watch.stop();
+        form->close();
+      }
+    });
+    watch.start(20);
+  };
+  RunModule(args, dialogs_, shell_);
+  if (other.state() != QProcess::NotRunning) {
+    other.kill();
+    other.waitForFinished();
+    FAIL() << "the second start did not end";
+  }
+  other.waitForFinished();
+  EXPECT_EQ(names, (std::vector<QString>{"first.mp4", "second.mkv"}));
+  EXPECT_EQ(other.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(other.exitCode(), 0);
 }
 
 }  // namespace
