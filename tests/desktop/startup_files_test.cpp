@@ -112,6 +112,8 @@ TEST_F(StartupFilesTest, ASecondStartHandsItsFilesToTheRunningWindowAndEnds) {
     watch.start(20);
   };
   RunModule(args, dialogs_, shell_);
+  // It answers before the files load, so it may still be on its way out when the window closes.
+  other.waitForFinished(30000);
   if (other.state() != QProcess::NotRunning) {
     other.kill();
     other.waitForFinished();
