@@ -23,6 +23,34 @@ class StartupFilesTest : public MainWindowTest {
     }
     return names;
   }
+
+  // Runs the program with startupPaths_. Loads let the message loop turn between files, so the window
+  // is watched from a timer: `step` runs every 20 ms while it is up, and the window is closed once
+  // `step` says it is done, or after 20 s.
+  void RunWatching(const std::function<bool(TConverterForm1&)>& step) {
+    RunArgs args;
+    const QByteArray name = product_.toUtf8();
+    args.productName = name.constData();
+    args.moduleFolder = host_.path() + "/";
+    args.startupPaths = startupPaths_;
+    QElapsedTimer waited;
+    QTimer watch;
+    args.beforeMessageLoop = [&] {
+      waited.start();
+      watch.callOnTimeout([&] {
+        auto* form = qobject_cast<TConverterForm1*>(platform::Application::Current()->MainForm());
+        if (form == nullptr || !form->isVisible()) {
+          return;
+        }
+        if (step(*form) || waited.elapsed() > 20000) {
+          watch.stop();
+          form->close();
+        }
+      });
+      watch.start(20);
+    };
+    RunModule(args, dialogs_, shell_);
+  }
 };
 
 TEST_F(StartupFilesTest, FilesAndFoldersAreAddedAsADropAndBadOnesGetTheUsualRefusal) {
@@ -34,32 +62,12 @@ TEST_F(StartupFilesTest, FilesAndFoldersAreAddedAsADropAndBadOnesGetTheUsualRefu
   const QString gone = media_.path() + "/gone.mp4";
   startupPaths_ = {first, media_.path() + "/tree", words, gone};
 
-  // The load lets the message loop turn between files, so the window is watched from a timer until
-  // it has settled every path, and only then closed.
+  // Every path is settled once the three files are listed and the two refusals said.
   std::vector<QString> names;
-  RunArgs args;
-  const QByteArray name = product_.toUtf8();
-  args.productName = name.constData();
-  args.moduleFolder = host_.path() + "/";
-  args.startupPaths = startupPaths_;
-  QElapsedTimer waited;
-  QTimer watch;
-  args.beforeMessageLoop = [&] {
-    waited.start();
-    watch.callOnTimeout([&] {
-      auto* form = qobject_cast<TConverterForm1*>(platform::Application::Current()->MainForm());
-      if (form == nullptr || !form->isVisible()) {
-        return;
-      }
-      names = Names(*form);
-      if ((names.size() == 3 && dialogs_.shown.size() == 2) || waited.elapsed() > 20000) {
-        watch.stop();
-        form->close();
-      }
-    });
-    watch.start(20);
-  };
-  RunModule(args, dialogs_, shell_);
+  RunWatching([&](TConverterForm1& form) {
+    names = Names(form);
+    return names.size() == 3 && dialogs_.shown.size() == 2;
+  });
   EXPECT_EQ(names, (std::vector<QString>{"first.mp4", "deep.avi", "top.mkv"}))
       << "the files in the order given, a folder with its subfolders first";
   std::vector<QString> said;
@@ -80,38 +88,16 @@ TEST_F(StartupFilesTest, ASecondStartHandsItsFilesToTheRunningWindowAndEnds) {
 
   std::vector<QString> names;
   QProcess other;
-  int otherExit = -1;
-  RunArgs args;
-  const QByteArray name = product_.toUtf8();
-  args.productName = name.constData();
-  args.moduleFolder = host_.path() + "/";
-  args.startupPaths = startupPaths_;
-  QElapsedTimer waited;
-  QTimer watch;
-  args.beforeMessageLoop = [&] {
-    waited.start();
-    watch.callOnTimeout([&] {
-      auto* form = qobject_cast<TConverterForm1*>(platform::Application::Current()->MainForm());
-      if (form == nullptr || !form->isVisible()) {
-        return;
-      }
-      names = Names(*form);
-      if (names.size() == 1 && other.state() == QProcess::NotRunning && otherExit == -1) {
-        // The product's own host, with this test's user: it finds this window and hands the file on.
-        other.start(QString::fromUtf8(std::getenv("KV_BIN_DIR")) + "/kestrelvine", {second});
-        otherExit = -2;
-      }
-      if (otherExit == -2 && other.state() == QProcess::NotRunning) {
-        otherExit = other.exitStatus() == QProcess::NormalExit ? other.exitCode() : 1000;
-      }
-      if (names.size() == 2 || waited.elapsed() > 20000) {
-        watch.stop();
-        form->close();
-      }
-    });
-    watch.start(20);
-  };
-  RunModule(args, dialogs_, shell_);
+  bool started = false;
+  RunWatching([&](TConverterForm1& form) {
+    names = Names(form);
+    if (names.size() == 1 && !started) {
+      // The product's own host, with this test's user: it finds this window and hands the file on.
+      other.start(QString::fromUtf8(std::getenv("KV_BIN_DIR")) + "/kestrelvine", {second});
+      started = true;
+    }
+    return names.size() == 2;
+  });
   // It answers before the files load, so it may still be on its way out when the window closes.
   other.waitForFinished(30000);
   if (other.state() != QProcess::NotRunning) {
