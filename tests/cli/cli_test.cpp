@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +26,17 @@ namespace {
 
 constexpr char kPortable[] = "46";  // Portable Player (MP4 H.264 Baseline 320*240)
 constexpr char kPortableName[] = "Portable Player (MP4 H.264 Baseline 320*240)";
+
+// With several sanitizer-built processes at work at once, LeakSanitizer's stop-the-world tracer
+// sometimes crashes at exit (a fault of the runtime, google/sanitizers#1353) and replaces the program's
+// exit status with its own. That says nothing about the program, and no leak was reported; a leak
+// report or any other sanitizer error still fails.
+bool OnlyTheLeakCheckerItselfFailed(const QString& err) {
+  return err.contains("Tracer caught signal") &&
+         err.contains("LeakSanitizer has encountered a fatal error") &&
+         !err.contains("detected memory leaks") && !err.contains("ERROR: AddressSanitizer") &&
+         !err.contains("runtime error:");
+}
 
 struct Ran {
   int status = -1;
@@ -260,7 +272,13 @@ TEST_F(CliTest, ProcessesSharingAFolderNeverTakeTheSameNameOrReplaceEachOther) {
   }
   for (QProcess* process : processes) {
     EXPECT_TRUE(process->waitForFinished(120000));
-    EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().toStdString();
+    const QString err = QString::fromUtf8(process->readAllStandardError());
+    if (process->exitCode() != 0 && OnlyTheLeakCheckerItselfFailed(err)) {
+      // Its outputs are judged below like every other process's.
+      std::printf("note: the leak checker's own tracer crashed at exit:\n%s", qPrintable(err));
+    } else {
+      EXPECT_EQ(process->exitCode(), 0) << err.toStdString();
+    }
     delete process;
   }
   const QStringList names = OutputNames();
