@@ -5,7 +5,7 @@
 #                as system headers through their imported targets or the compiler's own search path, so
 #                their warnings never count)
 #   KV_SANITIZE  AddressSanitizer (with leak detection) and UBSan; a finding ends the program
-#   KV_FUZZ      the libFuzzer targets of tests/fuzz (clang, with KV_SANITIZE)
+#   KV_FUZZ      the libFuzzer targets of tests/fuzz (clang; with KV_SANITIZE, or alone for fast runs)
 
 option(KV_WERROR "Treat compiler warnings in the project's own code as errors" ON)
 option(KV_SANITIZE "Build everything with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
@@ -52,7 +52,10 @@ if(KV_FUZZ)
   endif()
   # The fuzz targets link the program's own libraries; those get coverage hooks whose default no-op
   # definitions live in the sanitizer runtime, which every other program and module linking them needs.
+  # Without the sanitizers only the fuzz targets themselves link: a tree for fast runs that catch
+  # crashes, hangs and broken properties but not silent bad reads (scripts/fuzz-probe with
+  # FUZZ_SANITIZE=0 builds just its target there).
   if(NOT KV_SANITIZE)
-    message(FATAL_ERROR "KV_FUZZ needs KV_SANITIZE=ON")
+    message(STATUS "KV_FUZZ without KV_SANITIZE: build only the fuzz targets in this tree")
   endif()
 endif()
