@@ -4,7 +4,7 @@
 #include "platform/dialogs.h"
 
 bool BrowseForFolder(platform::Dialogs& dialogs, QWidget* owner, const QString& title, QString& out) {
-  const QString chosen = dialogs.BrowseForFolder(owner, title);
+  const QString chosen = dialogs.BrowseForFolder(owner, title, out);
   if (chosen.isEmpty()) {
     return false;
   }

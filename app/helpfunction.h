@@ -10,7 +10,8 @@ class Dialogs;
 
 // Small routines of the windows that talk to the user; the toolkit-free ones are in base/routines.h.
 
-// The folder chooser; false, with `out` untouched, when the user cancels.
+// The folder chooser, opened in the folder `out` holds; false, with `out` untouched, when the user
+// cancels.
 bool BrowseForFolder(platform::Dialogs& dialogs, QWidget* owner, const QString& title, QString& out);
 
 // The output path for `name` in `folder` (which ends in "/"): the plain path when free; otherwise the

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -23,6 +24,7 @@
 #include "plug/plug_ptr.h"
 #include "preview/preview_rules.h"
 #include "preview/preview_wrapper.h"
+#include "settings/preferences/chooser_folders.h"
 #include "tasks/mui_item_info.h"
 #include "widgets/ssbutton.h"
 #include "widgets/tcroppanelex.h"
@@ -700,9 +702,15 @@ void TCropForm1::ssSBPictureClick() {
   if (item_ == nullptr) {
     return;
   }
-  const QString file = ui_.app.GetDialogs().OpenFile(this, QStringLiteral("Select Picture File"),
-                                                     QString::fromLatin1(kPictureFilter));
-  if (file.isEmpty() || !SetWatermarkPicture(*item_, file)) {
+  const QString file = ui_.app.GetDialogs().OpenFile(
+      this, QStringLiteral("Select Picture File"), QString::fromLatin1(kPictureFilter),
+      prefs::ChooserStart(ui_.context, prefs::ChooserPurpose::kWatermarkPicture));
+  if (file.isEmpty()) {
+    return;
+  }
+  prefs::RememberChooserFolder(ui_.context, prefs::ChooserPurpose::kWatermarkPicture,
+                               QFileInfo(file).absolutePath());
+  if (!SetWatermarkPicture(*item_, file)) {
     return;
   }
   ShowWatermark();

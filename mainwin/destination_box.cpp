@@ -17,7 +17,8 @@ void DestinationBox::ReadDestination() {
 }
 
 void DestinationBox::Browse() {
-  QString folder;
+  // The destination is the folder last chosen for it.
+  QString folder = edit_->text();
   if (!BrowseForFolder(ui_.app.GetDialogs(), owner_, QStringLiteral("Please Select Output Folder"), folder)) {
     return;
   }

@@ -277,6 +277,15 @@ void TConverterForm1::CreateControls() {
                               QStringLiteral("Open output folder"), nullptr);
   SBtnStart = MakeButton("SBtnStart", "btn_start.png", 654, 475, QStringLiteral("Convert checked items"),
                          a.StartConvertAct);
+  // What a screen reader reads the boxes and the icon-only controls by.
+  lblAudio->setBuddy(cboAudio);
+  lblSubtitle->setBuddy(cboSubtitle);
+  lblProfile->setBuddy(CmbProfile);
+  CmbProfileGrp->setAccessibleName(QStringLiteral("Profile group"));
+  lblDest->setBuddy(EditOutPath);
+  SBtnMin->setAccessibleName(QStringLiteral("Minimize"));
+  VstList->setAccessibleName(QStringLiteral("Files"));
+  SkinProcess1->setAccessibleName(QStringLiteral("Preview position"));
   lblEstimate = new QLabel(this);
   lblEstimate->setObjectName(QStringLiteral("lblEstimate"));
   lblEstimate->setGeometry(616, 453, 180, 18);

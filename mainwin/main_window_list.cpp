@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "preview/preview_rules.h"
 #include "settings/input_formats.h"
+#include "settings/preferences/chooser_folders.h"
 #include "tasks/supported_file.h"
 #include "tasks/track_choice.h"
 #include "tasks/vstlist.h"
@@ -69,7 +71,12 @@ void TConverterForm1::AddFileActExecute() {
     return;
   }
   const QStringList chosen =
-      ui_.app.GetDialogs().OpenFiles(this, QStringLiteral("Select Video File"), BuildOpenFilter(ui_.context));
+      ui_.app.GetDialogs().OpenFiles(this, QStringLiteral("Select Video File"), BuildOpenFilter(ui_.context),
+                                     prefs::ChooserStart(ui_.context, prefs::ChooserPurpose::kAddFiles));
+  if (!chosen.isEmpty()) {
+    prefs::RememberChooserFolder(ui_.context, prefs::ChooserPurpose::kAddFiles,
+                                 QFileInfo(chosen.front()).absolutePath());
+  }
   QStringList kept;
   for (const QString& path : chosen) {
     if (IsSupportedFile(ui_.context, path)) {
@@ -93,10 +100,11 @@ void TConverterForm1::AddFolderActExecute() {
   if (ProfileForNewItems() == nullptr) {
     return;
   }
-  QString folder;
+  QString folder = prefs::ChooserStart(ui_.context, prefs::ChooserPurpose::kAddFolder);
   if (!BrowseForFolder(ui_.app.GetDialogs(), this, QStringLiteral("Please Select Video Folder"), folder)) {
     return;
   }
+  prefs::RememberChooserFolder(ui_.context, prefs::ChooserPurpose::kAddFolder, folder);
   PreviewStopExecute();
   const ProfileSetting* current = profiles_->CurrentProfile();
   if (current == nullptr) {

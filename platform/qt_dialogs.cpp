@@ -94,16 +94,18 @@ MsgAnswer QtDialogs::MessageBox(QWidget* owner, const QString& text, const QStri
   }
 }
 
-QString QtDialogs::BrowseForFolder(QWidget* owner, const QString& title) {
-  return QFileDialog::getExistingDirectory(OwnerOr(owner), title, QString(), QFileDialog::ShowDirsOnly);
+QString QtDialogs::BrowseForFolder(QWidget* owner, const QString& title, const QString& start) {
+  return QFileDialog::getExistingDirectory(OwnerOr(owner), title, start, QFileDialog::ShowDirsOnly);
 }
 
-QStringList QtDialogs::OpenFiles(QWidget* owner, const QString& title, const QString& filter) {
-  return QFileDialog::getOpenFileNames(OwnerOr(owner), title, QString(), QtFilterOf(filter));
+QStringList QtDialogs::OpenFiles(QWidget* owner, const QString& title, const QString& filter,
+                                 const QString& start) {
+  return QFileDialog::getOpenFileNames(OwnerOr(owner), title, start, QtFilterOf(filter));
 }
 
-QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString& filter) {
-  return QFileDialog::getOpenFileName(OwnerOr(owner), title, QString(), QtFilterOf(filter));
+QString QtDialogs::OpenFile(QWidget* owner, const QString& title, const QString& filter,
+                            const QString& start) {
+  return QFileDialog::getOpenFileName(OwnerOr(owner), title, start, QtFilterOf(filter));
 }
 
 bool QtDialogs::ChooseFont(QWidget* owner, QFont& font, QColor& colour) {

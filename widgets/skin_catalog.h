@@ -25,4 +25,7 @@ const SkinPicture* FindSkinPicture(std::string_view file);
 inline constexpr int kButtonFrames = 4;
 inline constexpr int kThumbFrames = 3;
 
+// The text key under which a button picture's file keeps the caption drawn on it (a PNG text chunk).
+inline constexpr char kCaptionTextKey[] = "Title";
+
 }  // namespace skin

@@ -26,6 +26,11 @@ inline QColor SkinKeyColor() {
   return QColor(255, 0, 255);
 }
 
+// The ring of the control that has the keyboard focus: the accent the style sheet gives focused boxes.
+inline QColor SkinFocusColor() {
+  return QColor(0xF2, 0x8C, 0x38);
+}
+
 // Lets the user move the window of a widget by pressing `buttons` on it: the window system moves the
 // window as if its caption had been pressed. Where the window system cannot (no system move), the
 // window follows the pointer until the button is released. Owned by the widget it watches.

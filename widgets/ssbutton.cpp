@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "widgets/skin_accessible.h"
 #include "widgets/skin_catalog.h"
 #include "widgets/skin_window.h"
 
@@ -13,11 +15,15 @@ TssCustomButton::TssCustomButton(QWidget* parent) : QWidget(parent), maskColor_(
   // The button paints every pixel itself.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  // Tab reaches the button; a mouse click leaves the focus where it was, as on the artwork's peers.
+  setFocusPolicy(Qt::TabFocus);
+  InstallSkinAccessibility();
   AdjustSize();
 }
 
 void TssCustomButton::SetSkin(const QImage& skin) {
   skin_ = skin;
+  caption_ = skin.text(QString::fromLatin1(skin::kCaptionTextKey));
   SkinChanged();
 }
 
@@ -122,6 +128,15 @@ void TssCustomButton::paintEvent(QPaintEvent*) {
   }
   const QRect source(CurrentFrame() * frame.width, 0, frame.width, frame.height);
   painter.drawImage(QPoint(0, 0), scaledSkin_, source);
+  if (hasFocus()) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(SkinFocusColor(), 2));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
+    // A white line inside keeps the ring visible on the accent-coloured buttons too.
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5), 3, 3);
+  }
 }
 
 void TssCustomButton::mousePressEvent(QMouseEvent* event) {
@@ -180,6 +195,39 @@ void TssCustomButton::changeEvent(QEvent* event) {
     update();
   }
   QWidget::changeEvent(event);
+}
+
+void TssCustomButton::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && !event->isAutoRepeat()) {
+    event->accept();
+    Press();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TssCustomButton::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void TssCustomButton::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
+}
+
+void TssCustomButton::Press() {
+  if (!isEnabled() || !isVisible()) {
+    return;
+  }
+  clicking_ = true;
+  // The click may close the window and destroy the button with it.
+  QPointer<TssCustomButton> self(this);
+  Click();
+  if (self != nullptr) {
+    clicking_ = false;
+  }
 }
 
 void TssCustomButton::SetHover(bool hover) {

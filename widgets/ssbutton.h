@@ -12,7 +12,8 @@ class QAction;
 // A push button painted from a strip of equally wide state pictures side by side: normal, mouse over,
 // pressed, disabled (`DivNum` of them). The button is one frame large. With `Mask` on, its shape is
 // frame 0 minus `MaskColor`. A press only clicks when it is released on the button without the pointer
-// having left it. UI thread only.
+// having left it. It takes keyboard focus with Tab (a ring shows it) and clicks on Space or Enter; a
+// screen reader hears its caption and hint (see skin_accessible.h). UI thread only.
 class TssCustomButton : public QWidget {
   Q_OBJECT
 
@@ -20,8 +21,14 @@ class TssCustomButton : public QWidget {
   explicit TssCustomButton(QWidget* parent = nullptr);
 
   const QImage& Skin() const { return skin_; }
-  // Takes a copy; the button resizes to one frame (50 × 30 without a whole frame).
+  // Takes a copy; the button resizes to one frame (50 × 30 without a whole frame). The caption drawn
+  // on the picture comes with it when the picture's file names it.
   void SetSkin(const QImage& skin);
+  // The text drawn on the button, or empty for a picture without one (an icon).
+  QString Caption() const { return caption_; }
+
+  // Clicks as a key press or an assistive tool does: only when enabled, then as a mouse click would.
+  void Press();
 
   int DivNum() const { return divNum_; }
   // Values outside 1..4 are ignored.
@@ -63,6 +70,9 @@ class TssCustomButton : public QWidget {
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
   // Shows or clears the mouse-over state without a pointer (for buttons that mirror each other).
   void SetHover(bool hover);
@@ -80,6 +90,7 @@ class TssCustomButton : public QWidget {
 
   QImage skin_;
   QImage scaledSkin_;
+  QString caption_;
   int divNum_ = skin::kDefaultDivNum;
   bool mask_ = false;
   QColor maskColor_;

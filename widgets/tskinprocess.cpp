@@ -1,9 +1,13 @@
 #include "widgets/tskinprocess.h"
 
+#include <algorithm>
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPainter>
 
+#include "widgets/skin_accessible.h"
 #include "widgets/skin_math.h"
 #include "widgets/skin_window.h"
 #include "widgets/ssbutton.h"
@@ -59,6 +63,7 @@ QImage LoadImageA(const QString& path) {
 
 TSkinProcess::TSkinProcess(QWidget* parent) : QWidget(parent) {
   model_.SetLeft(Origin().x());
+  InstallSkinAccessibility();
 }
 
 // Move events wait until a hidden track is shown, so the place is also taken before every step.
@@ -127,6 +132,9 @@ bool TSkinProcess::SetImage3(const QString& path) {
   delete thumb_.data();
   thumb_ = new TssSkinButton(Host());
   thumb_->setObjectName(QStringLiteral("Image3"));
+  // The keys reach the slider itself; the thumb is only its picture.
+  thumb_->setFocusPolicy(Qt::NoFocus);
+  thumb_->setProperty(kSliderThumbProperty, true);
   thumb_->SetSkin(picture);
   thumb_->SetMask(true);
   thumb_->ChangeScale(scaleM_, scaleD_);
@@ -134,6 +142,7 @@ bool TSkinProcess::SetImage3(const QString& path) {
   thumb_->setEnabled(isEnabled());
   thumb_->setVisible(isVisibleTo(Host()) || Host() == this);
   model_.SetThumb(true, thumb_->width());
+  setFocusPolicy(Qt::TabFocus);
   Place();
   return read;
 }
@@ -212,6 +221,11 @@ void TSkinProcess::paintEvent(QPaintEvent*) {
   }
   QPainter painter(this);
   painter.drawImage(rect(), track_);
+  if (hasFocus()) {
+    painter.setPen(SkinFocusColor());
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
 }
 
 void TSkinProcess::mousePressEvent(QMouseEvent* event) {
@@ -222,6 +236,83 @@ void TSkinProcess::mousePressEvent(QMouseEvent* event) {
   emit OnMouseDown(event->button(), p.x(), p.y());
   Report(percent);
   event->accept();
+}
+
+void TSkinProcess::MoveByUser(int percent) {
+  if (!Interactive() || !isEnabled()) {
+    return;
+  }
+  FollowTrack();
+  const int from = model_.Getprocess();
+  const int target = std::clamp(percent, 0, 100);
+  if (target == from) {
+    return;
+  }
+  // Positions are whole pixels: a percent that lands on the current one's pixel is stepped past, so
+  // that a key always moves the thumb when it can move at all.
+  const int step = target > from ? 1 : -1;
+  for (int next = target; next >= 0 && next <= 100; next += step) {
+    model_.Setprocess(next);
+    if (model_.Getprocess() != from) {
+      break;
+    }
+  }
+  Place();
+  if (model_.Getprocess() != from) {
+    emit OnProcessChange(model_.Getprocess());
+  }
+}
+
+int TSkinProcess::Shown() const {
+  if (Interactive()) {
+    return model_.Getprocess();
+  }
+  return model_.RangeLength() > 0 ? std::clamp(model_.FillWidth() * 100 / model_.RangeLength(), 0, 100) : 0;
+}
+
+void TSkinProcess::keyPressEvent(QKeyEvent* event) {
+  const int at = model_.Getprocess();
+  std::optional<int> target;
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+      target = at - 1;
+      break;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+      target = at + 1;
+      break;
+    case Qt::Key_PageDown:
+      target = at - 10;
+      break;
+    case Qt::Key_PageUp:
+      target = at + 10;
+      break;
+    case Qt::Key_Home:
+      target = 0;
+      break;
+    case Qt::Key_End:
+      target = 100;
+      break;
+    default:
+      break;
+  }
+  if (!target || !Interactive()) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  MoveByUser(*target);
+}
+
+void TSkinProcess::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void TSkinProcess::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
 }
 
 void TSkinProcess::moveEvent(QMoveEvent* event) {

@@ -15,7 +15,9 @@ class SkinFillImage;
 // stretched), a fill laid over the track from the start of the range, and a thumb centred on the
 // position. Fill and thumb lie on the track's parent beside it, so the thumb may stand out above and
 // below a thin track; they move, show and hide with the track. The position is a whole percentage.
-// Set-up order: SetImage2, SetImage3, SetBaseLine, the range, Setprocess. UI thread only.
+// Set-up order: SetImage2, SetImage3, SetBaseLine, the range, Setprocess. With a thumb it takes the
+// keyboard focus with Tab and moves by arrow keys (1 %), Page Up and Down (10 %), Home and End. UI
+// thread only.
 class TSkinProcess : public QWidget {
   Q_OBJECT
 
@@ -47,6 +49,13 @@ class TSkinProcess : public QWidget {
 
   // Moves the thumb and fill; fires no event.
   void Setprocess(int percent);
+  // Moves the position as the user's keys or an assistive tool do: only a slider with a thumb, within
+  // what a click there would allow, and reported as a user's move.
+  void MoveByUser(int percent);
+  // The percentage it shows: the thumb's, or a progress bar's fill.
+  int Shown() const;
+  // Whether the user can move it (it has a thumb): a slider, else a progress bar.
+  bool Interactive() const { return model_.HasThumb(); }
   int Getprocess() const { return model_.Getprocess(); }
 
   void setVisible(bool visible) override;
@@ -69,6 +78,9 @@ class TSkinProcess : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -242,14 +242,14 @@ void TPreferencesForm1::ssSBOptionClick() {
 }
 
 void TPreferencesForm1::DestBrowserClick() {
-  QString folder;
+  QString folder = Destination->text();
   if (BrowseForFolder(ui_.app.GetDialogs(), this, QStringLiteral("Select the output folder"), folder)) {
     ShowFolder(Destination, folder);
   }
 }
 
 void TPreferencesForm1::SnapBrowserClick() {
-  QString folder;
+  QString folder = SnapShot->text();
   if (BrowseForFolder(ui_.app.GetDialogs(), this, QStringLiteral("Select the snapshot folder"), folder)) {
     ShowFolder(SnapShot, folder);
   }

@@ -212,7 +212,7 @@ TEST_F(ResolveOutputNameTest, TheMayReplaceAnswerDecides) {
 
 class DesktopServicesTest : public AppTest {};
 
-TEST_F(DesktopServicesTest, BrowseForFolderWritesOnlyAChoice) {
+TEST_F(DesktopServicesTest, BrowseForFolderStartsInTheFolderGivenAndWritesOnlyAChoice) {
   dialogs_.folders = {"/media/films", "/media/music"};
   QString out = "unchanged";
   EXPECT_TRUE(BrowseForFolder(dialogs_, nullptr, "Choose the output folder", out));
@@ -221,6 +221,8 @@ TEST_F(DesktopServicesTest, BrowseForFolderWritesOnlyAChoice) {
   EXPECT_EQ(out, "/media/music");
   EXPECT_EQ(dialogs_.folderTitles,
             (std::vector<QString>{"Choose the output folder", "Choose the snapshot folder"}));
+  EXPECT_EQ(dialogs_.folderStarts, (std::vector<QString>{"unchanged", "/media/films"}))
+      << "each chooser opens in the folder it was given";
 
   // The script is empty now: both choosers are cancelled.
   out = "unchanged";

@@ -29,6 +29,7 @@ class ScriptedDialogs final : public platform::Dialogs {
   struct FileChooser {
     QString title;
     QString filter;
+    QString start;
   };
   std::vector<FileChooser> fileChoosers;
   // Answers of the one-file chooser, in turn; empty text is a cancel. Its choosers are recorded in
@@ -45,6 +46,8 @@ class ScriptedDialogs final : public platform::Dialogs {
   // Runs while a message box is open, before it is answered: what happens while the user reads it.
   std::function<void(const Shown&)> onMessage;
   std::vector<QString> folderTitles;
+  // The folder each folder chooser opened in.
+  std::vector<QString> folderStarts;
   std::vector<QString> exceptions;
 
   platform::MsgAnswer MessageBox(QWidget*, const QString& text, const QString& caption,
@@ -68,8 +71,9 @@ class ScriptedDialogs final : public platform::Dialogs {
     }
   }
 
-  QString BrowseForFolder(QWidget*, const QString& title) override {
+  QString BrowseForFolder(QWidget*, const QString& title, const QString& start) override {
     folderTitles.push_back(title);
+    folderStarts.push_back(start);
     if (folders.empty()) {
       return {};
     }
@@ -78,8 +82,9 @@ class ScriptedDialogs final : public platform::Dialogs {
     return folder;
   }
 
-  QStringList OpenFiles(QWidget*, const QString& title, const QString& filter) override {
-    fileChoosers.push_back({title, filter});
+  QStringList OpenFiles(QWidget*, const QString& title, const QString& filter,
+                        const QString& start) override {
+    fileChoosers.push_back({title, filter, start});
     if (fileChoices.empty()) {
       return {};
     }
@@ -88,8 +93,8 @@ class ScriptedDialogs final : public platform::Dialogs {
     return files;
   }
 
-  QString OpenFile(QWidget*, const QString& title, const QString& filter) override {
-    fileChoosers.push_back({title, filter});
+  QString OpenFile(QWidget*, const QString& title, const QString& filter, const QString& start) override {
+    fileChoosers.push_back({title, filter, start});
     if (fileChoice.empty()) {
       return {};
     }

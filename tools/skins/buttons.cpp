@@ -90,23 +90,32 @@ Painter TitleButton(Glyph glyph, bool danger) {
   };
 }
 
+// The caption goes into the picture's file too, so that the button it dresses can tell a screen
+// reader what it says.
+QImage Captioned(const QString& caption, QImage picture) {
+  picture.setText(QString::fromLatin1(skin::kCaptionTextKey), caption);
+  return picture;
+}
+
 // The main window's tool buttons overlap their neighbours by 22 pixels, so only a narrower body is
 // drawn and the margins are keyed out (the buttons are shown with their mask on).
 Painter ToolButton(Glyph glyph, QString label) {
   return [=](const skin::SkinPicture& p) {
-    return kit::Strip(
-        p.frameWidth, p.frameHeight, p.frames,
-        [&](QPainter& painter, State s, QRectF r) {
-          const Face face = Ordinary(s);
-          const QRectF body(15, 1, 99, r.height() - 2);
-          FillFace(painter, body, 9, face);
-          const QRectF content = body.translated(0, face.shift);
-          DrawGlyph(painter, glyph, QRectF(content.center().x() - 11, content.top() + 5, 22, 22), face.icon,
-                    2.0);
-          kit::Text(painter, QRectF(content.left() + 2, content.top() + 28, content.width() - 4, 14), label,
-                    kit::Fit(theme::Font(11.5), label, content.width() - 8), face.ink);
-        },
-        [](const QImage& d) { return kit::KeyOut(d, theme::kBody); });
+    return Captioned(
+        label, kit::Strip(
+                   p.frameWidth, p.frameHeight, p.frames,
+                   [&](QPainter& painter, State s, QRectF r) {
+                     const Face face = Ordinary(s);
+                     const QRectF body(15, 1, 99, r.height() - 2);
+                     FillFace(painter, body, 9, face);
+                     const QRectF content = body.translated(0, face.shift);
+                     DrawGlyph(painter, glyph, QRectF(content.center().x() - 11, content.top() + 5, 22, 22),
+                               face.icon, 2.0);
+                     kit::Text(painter,
+                               QRectF(content.left() + 2, content.top() + 28, content.width() - 4, 14), label,
+                               kit::Fit(theme::Font(11.5), label, content.width() - 8), face.ink);
+                   },
+                   [](const QImage& d) { return kit::KeyOut(d, theme::kBody); }));
   };
 }
 
@@ -138,33 +147,35 @@ Painter TransportButton(Glyph glyph, bool accent) {
 // A wide button with a small icon before its caption.
 Painter ActionButton(Glyph glyph, QString label) {
   return [=](const skin::SkinPicture& p) {
-    return kit::Strip(
-        p.frameWidth, p.frameHeight, p.frames,
-        [&](QPainter& painter, State s, QRectF r) {
-          const Face face = Ordinary(s);
-          FillFace(painter, r, 6, face);
-          const QFont font = kit::Fit(theme::Font(11.5), label, r.width() - 32);
-          const double textWidth = QFontMetricsF(font).horizontalAdvance(label);
-          const double start = (r.width() - (15 + 6 + textWidth)) / 2;
-          DrawGlyph(painter, glyph, QRectF(start, r.center().y() - 7.5 + face.shift, 15, 15), face.icon, 1.8);
-          kit::Text(painter, QRectF(start + 21, face.shift, textWidth + 2, r.height()), label, font, face.ink,
-                    Qt::AlignLeft | Qt::AlignVCenter);
-        },
-        [](const QImage& d) { return MatteOn(d, theme::kCard); });
+    return Captioned(label,
+                     kit::Strip(
+                         p.frameWidth, p.frameHeight, p.frames,
+                         [&](QPainter& painter, State s, QRectF r) {
+                           const Face face = Ordinary(s);
+                           FillFace(painter, r, 6, face);
+                           const QFont font = kit::Fit(theme::Font(11.5), label, r.width() - 32);
+                           const double textWidth = QFontMetricsF(font).horizontalAdvance(label);
+                           const double start = (r.width() - (15 + 6 + textWidth)) / 2;
+                           DrawGlyph(painter, glyph, QRectF(start, r.center().y() - 7.5 + face.shift, 15, 15),
+                                     face.icon, 1.8);
+                           kit::Text(painter, QRectF(start + 21, face.shift, textWidth + 2, r.height()),
+                                     label, font, face.ink, Qt::AlignLeft | Qt::AlignVCenter);
+                         },
+                         [](const QImage& d) { return MatteOn(d, theme::kCard); }));
   };
 }
 
 Painter TextButton(QString label, bool primary) {
   return [=](const skin::SkinPicture& p) {
-    return kit::Strip(
-        p.frameWidth, p.frameHeight, p.frames,
-        [&](QPainter& painter, State s, QRectF r) {
-          const Face face = primary ? Primary(s) : Ordinary(s);
-          FillFace(painter, r, 6, face);
-          kit::Text(painter, r.translated(0, face.shift), label,
-                    kit::Fit(theme::Font(12), label, r.width() - 10), face.ink);
-        },
-        [](const QImage& d) { return MatteOn(d, theme::kCard); });
+    return Captioned(label, kit::Strip(
+                                p.frameWidth, p.frameHeight, p.frames,
+                                [&](QPainter& painter, State s, QRectF r) {
+                                  const Face face = primary ? Primary(s) : Ordinary(s);
+                                  FillFace(painter, r, 6, face);
+                                  kit::Text(painter, r.translated(0, face.shift), label,
+                                            kit::Fit(theme::Font(12), label, r.width() - 10), face.ink);
+                                },
+                                [](const QImage& d) { return MatteOn(d, theme::kCard); }));
   };
 }
 
@@ -184,48 +195,49 @@ Painter IconButton(Glyph glyph) {
 
 Painter StartButton() {
   return [](const skin::SkinPicture& p) {
-    return kit::Strip(
-        p.frameWidth, p.frameHeight, p.frames,
-        [&](QPainter& painter, State s, QRectF r) {
-          const QRectF body = r.adjusted(3, 3, -3, -3);
-          QColor top = theme::kAccentHi, bottom = theme::kAccentLo, ink(255, 255, 255),
-                 edge = theme::kAccentLo;
-          double shift = 0;
-          if (s == State::Hover) {
-            top = QColor(255, 190, 126);
-            bottom = theme::kAccent;
-            edge = theme::kAccentHi;
-          } else if (s == State::Pressed) {
-            top = theme::kAccentLo;
-            bottom = theme::kAccentLo.darker(120);
-            shift = 1;
-          } else if (s == State::Disabled) {
-            top = theme::kControl;
-            bottom = kit::Mix(theme::kControl, theme::kCard, 0.5);
-            edge = theme::kBorderSoft;
-            ink = theme::kTextOff;
-          }
-          QLinearGradient shade(body.topLeft(), body.bottomLeft());
-          shade.setColorAt(0, top);
-          shade.setColorAt(1, bottom);
-          painter.setPen(QPen(edge, 1));
-          painter.setBrush(shade);
-          painter.drawPath(kit::Rounded(body.adjusted(0.5, 0.5, -0.5, -0.5), 20));
-          if (s != State::Disabled) {
-            // A soft highlight across the upper half.
-            QLinearGradient gloss(body.topLeft(), QPointF(body.left(), body.center().y()));
-            gloss.setColorAt(0, QColor(255, 255, 255, s == State::Pressed ? 18 : 56));
-            gloss.setColorAt(1, QColor(255, 255, 255, 0));
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(gloss);
-            painter.drawPath(kit::Rounded(body.adjusted(2, 2, -2, -body.height() / 2), 18));
-          }
-          DrawGlyph(painter, Glyph::Convert, QRectF(body.center().x() - 21, body.top() + 16 + shift, 42, 42),
-                    ink);
-          kit::Text(painter, QRectF(body.left(), body.top() + 62 + shift, body.width(), 22),
-                    QStringLiteral("Convert"), theme::Font(14, QFont::Bold), ink);
-        },
-        [](const QImage& d) { return MatteOn(d, theme::kCard); });
+    return Captioned(QStringLiteral("Convert"),
+                     kit::Strip(
+                         p.frameWidth, p.frameHeight, p.frames,
+                         [&](QPainter& painter, State s, QRectF r) {
+                           const QRectF body = r.adjusted(3, 3, -3, -3);
+                           QColor top = theme::kAccentHi, bottom = theme::kAccentLo, ink(255, 255, 255),
+                                  edge = theme::kAccentLo;
+                           double shift = 0;
+                           if (s == State::Hover) {
+                             top = QColor(255, 190, 126);
+                             bottom = theme::kAccent;
+                             edge = theme::kAccentHi;
+                           } else if (s == State::Pressed) {
+                             top = theme::kAccentLo;
+                             bottom = theme::kAccentLo.darker(120);
+                             shift = 1;
+                           } else if (s == State::Disabled) {
+                             top = theme::kControl;
+                             bottom = kit::Mix(theme::kControl, theme::kCard, 0.5);
+                             edge = theme::kBorderSoft;
+                             ink = theme::kTextOff;
+                           }
+                           QLinearGradient shade(body.topLeft(), body.bottomLeft());
+                           shade.setColorAt(0, top);
+                           shade.setColorAt(1, bottom);
+                           painter.setPen(QPen(edge, 1));
+                           painter.setBrush(shade);
+                           painter.drawPath(kit::Rounded(body.adjusted(0.5, 0.5, -0.5, -0.5), 20));
+                           if (s != State::Disabled) {
+                             // A soft highlight across the upper half.
+                             QLinearGradient gloss(body.topLeft(), QPointF(body.left(), body.center().y()));
+                             gloss.setColorAt(0, QColor(255, 255, 255, s == State::Pressed ? 18 : 56));
+                             gloss.setColorAt(1, QColor(255, 255, 255, 0));
+                             painter.setPen(Qt::NoPen);
+                             painter.setBrush(gloss);
+                             painter.drawPath(kit::Rounded(body.adjusted(2, 2, -2, -body.height() / 2), 18));
+                           }
+                           DrawGlyph(painter, Glyph::Convert,
+                                     QRectF(body.center().x() - 21, body.top() + 16 + shift, 42, 42), ink);
+                           kit::Text(painter, QRectF(body.left(), body.top() + 62 + shift, body.width(), 22),
+                                     QStringLiteral("Convert"), theme::Font(14, QFont::Bold), ink);
+                         },
+                         [](const QImage& d) { return MatteOn(d, theme::kCard); }));
   };
 }
 
@@ -263,54 +275,56 @@ Painter Handle(bool start) {
 
 Painter Tab(Glyph glyph, QString label, bool on) {
   return [=](const skin::SkinPicture& p) {
-    return kit::Strip(
-        p.frameWidth, p.frameHeight, p.frames,
-        [&](QPainter& painter, State s, QRectF r) {
-          QColor face = Qt::transparent, ink = theme::kTextDim, icon = theme::kTextDim, bar = Qt::transparent;
-          if (on) {
-            face = theme::kCard;
-            ink = QColor(255, 255, 255);
-            icon = theme::kAccent;
-            bar = theme::kAccent;
-          }
-          if (s == State::Hover) {
-            face = on ? kit::Mix(theme::kCard, theme::kControlHi, 0.35) : theme::kControl;
-            ink = QColor(255, 255, 255);
-            icon = on ? theme::kAccentHi : theme::kAccent;
-            bar = on ? theme::kAccentHi : bar;
-          } else if (s == State::Pressed) {
-            face = on ? theme::kCard.darker(112) : theme::kControlLo;
-            ink = theme::kText;
-            icon = theme::kAccent;
-          } else if (s == State::Disabled) {
-            ink = theme::kTextOff;
-            icon = theme::kTextOff;
-            bar = on ? theme::kTextOff : bar;
-          }
-          QPainterPath top;
-          top.moveTo(0, r.height());
-          top.lineTo(0, 6);
-          top.quadTo(0, 0, 6, 0);
-          top.lineTo(r.width() - 6, 0);
-          top.quadTo(r.width(), 0, r.width(), 6);
-          top.lineTo(r.width(), r.height());
-          top.closeSubpath();
-          painter.setPen(Qt::NoPen);
-          painter.setBrush(face);
-          painter.drawPath(top);
-          if (bar.alpha() != 0) {
-            painter.setBrush(bar);
-            painter.drawRoundedRect(QRectF(10, 0, r.width() - 20, 2.5), 1.2, 1.2);
-          }
-          const QFont font = kit::Fit(theme::Font(12), label, r.width() - 40);
-          const double textWidth = QFontMetricsF(font).horizontalAdvance(label);
-          const double start = (r.width() - (16 + 7 + textWidth)) / 2;
-          const double dy = s == State::Pressed ? 1 : 0;
-          DrawGlyph(painter, glyph, QRectF(start, r.center().y() - 7 + dy, 16, 16), icon, 1.8);
-          kit::Text(painter, QRectF(start + 23, 1 + dy, textWidth + 2, r.height()), label, font, ink,
-                    Qt::AlignLeft | Qt::AlignVCenter);
-        },
-        [](const QImage& d) { return MatteOn(d, theme::kBody); });
+    return Captioned(
+        label, kit::Strip(
+                   p.frameWidth, p.frameHeight, p.frames,
+                   [&](QPainter& painter, State s, QRectF r) {
+                     QColor face = Qt::transparent, ink = theme::kTextDim, icon = theme::kTextDim,
+                            bar = Qt::transparent;
+                     if (on) {
+                       face = theme::kCard;
+                       ink = QColor(255, 255, 255);
+                       icon = theme::kAccent;
+                       bar = theme::kAccent;
+                     }
+                     if (s == State::Hover) {
+                       face = on ? kit::Mix(theme::kCard, theme::kControlHi, 0.35) : theme::kControl;
+                       ink = QColor(255, 255, 255);
+                       icon = on ? theme::kAccentHi : theme::kAccent;
+                       bar = on ? theme::kAccentHi : bar;
+                     } else if (s == State::Pressed) {
+                       face = on ? theme::kCard.darker(112) : theme::kControlLo;
+                       ink = theme::kText;
+                       icon = theme::kAccent;
+                     } else if (s == State::Disabled) {
+                       ink = theme::kTextOff;
+                       icon = theme::kTextOff;
+                       bar = on ? theme::kTextOff : bar;
+                     }
+                     QPainterPath top;
+                     top.moveTo(0, r.height());
+                     top.lineTo(0, 6);
+                     top.quadTo(0, 0, 6, 0);
+                     top.lineTo(r.width() - 6, 0);
+                     top.quadTo(r.width(), 0, r.width(), 6);
+                     top.lineTo(r.width(), r.height());
+                     top.closeSubpath();
+                     painter.setPen(Qt::NoPen);
+                     painter.setBrush(face);
+                     painter.drawPath(top);
+                     if (bar.alpha() != 0) {
+                       painter.setBrush(bar);
+                       painter.drawRoundedRect(QRectF(10, 0, r.width() - 20, 2.5), 1.2, 1.2);
+                     }
+                     const QFont font = kit::Fit(theme::Font(12), label, r.width() - 40);
+                     const double textWidth = QFontMetricsF(font).horizontalAdvance(label);
+                     const double start = (r.width() - (16 + 7 + textWidth)) / 2;
+                     const double dy = s == State::Pressed ? 1 : 0;
+                     DrawGlyph(painter, glyph, QRectF(start, r.center().y() - 7 + dy, 16, 16), icon, 1.8);
+                     kit::Text(painter, QRectF(start + 23, 1 + dy, textWidth + 2, r.height()), label, font,
+                               ink, Qt::AlignLeft | Qt::AlignVCenter);
+                   },
+                   [](const QImage& d) { return MatteOn(d, theme::kBody); }));
   };
 }
 

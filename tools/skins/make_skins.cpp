@@ -15,7 +15,10 @@ namespace {
 // Pictures with few colours are stored with a palette; the others in full colour.
 bool SavePng(const QImage& picture, const QString& path) {
   if (!picture.hasAlphaChannel()) {
-    const QImage indexed = Palettised(picture);
+    QImage indexed = Palettised(picture);
+    for (const QString& key : picture.textKeys()) {
+      indexed.setText(key, picture.text(key));
+    }
     if (indexed.convertToFormat(QImage::Format_RGB32) == picture.convertToFormat(QImage::Format_RGB32)) {
       return indexed.save(path, "PNG", 0);
     }
