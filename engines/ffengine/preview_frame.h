@@ -17,8 +17,10 @@ inline int BitmapStride(int width) {
 }
 
 // Turns filtered video frames into the progress window's preview: previewWidth x previewHeight, 24 bits
-// (bytes B, G, R), rows top-down, each padded as a bitmap row is. Scaling happens in YUV before the
-// colour conversion, which costs far less than converting the whole frame.
+// (bytes B, G, R), rows top-down, each padded as a bitmap row is. The frame keeps its shape (its display
+// aspect) and is centred between black bars; a shape within two pixels of the preview's fills it.
+// Scaling happens in YUV before the colour conversion, which costs far less than converting the whole
+// frame.
 class PreviewMaker {
  public:
   PreviewMaker() = default;
@@ -32,6 +34,9 @@ class PreviewMaker {
  private:
   int width_ = 0;
   int height_ = 0;
+  // The size of the picture inside the bars.
+  int fitWidth_ = 0;
+  int fitHeight_ = 0;
   SwsContext* shrink_ = nullptr;
   SwsContext* toBgr_ = nullptr;
   AVFrame* small_ = nullptr;
