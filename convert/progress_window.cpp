@@ -142,6 +142,7 @@ void TRipDlg_Form1::BuildControls() {
 
   lblTitle = NewLabel(this, "lblTitle", QStringLiteral("Converting"), 38, 8);
   ssSBClose = NewButton(this, "ssSBClose", skins + "tb_close.png", kFormWidth - 28, 7);
+  ssSBClose->SetTitleBarButton(true);
 
   ImagePreview = new QLabel(this);
   ImagePreview->setObjectName(QStringLiteral("ImagePreview"));

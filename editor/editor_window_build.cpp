@@ -128,7 +128,9 @@ void TCropForm1::BuildFrame() {
   }
 
   ssSBHelp = Button(this, "ssSBHelp", "tb_help.png", width() - 50, 7, QStringLiteral("Help"));
+  ssSBHelp->SetTitleBarButton(true);
   ssSBClose = Button(this, "ssSBClose", "tb_close.png", width() - 28, 7, QStringLiteral("Close"));
+  ssSBClose->SetTitleBarButton(true);
   ssSBReset = Button(this, "ssSBReset", "btn_reset.png", kCardLeft, kFooterButtonTop,
                      QStringLiteral("Reset all settings"));
   ssSBOk = Button(this, "ssSBOk", "btn_ok.png", width() - 16 - 84 - 8 - 84, kFooterButtonTop,

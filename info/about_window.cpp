@@ -61,6 +61,7 @@ TAboutForm::TAboutForm(const UiContext& ui, QWidget* owner) : QDialog(owner), sh
   }
 
   ssSBClose = MakeSkinButton(this, "ssSBClose", InfoPicture(facts.productFolder, "tb_close.png"), 412, 7);
+  ssSBClose->SetTitleBarButton(true);
   ssSBOk = MakeSkinButton(this, "ssSBOk", InfoPicture(facts.productFolder, "btn_ok.png"), 340, 260);
   connect(ssSBOk, &TssSkinButton::OnClick, this, &QDialog::accept);
   connect(ssSBClose, &TssSkinButton::OnClick, this, &QDialog::reject);

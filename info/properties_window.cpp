@@ -97,7 +97,9 @@ void TPropertiesForm1::BuildFrame() {
   new WindowDragger(lblTitle, Qt::LeftButton);
 
   SBtnHelp = MakeSkinButton(this, "SBtnHelp", InfoPicture(productFolder, "tb_help.png"), width() - 50, 7);
+  SBtnHelp->SetTitleBarButton(true);
   SBtnClose = MakeSkinButton(this, "SBtnClose", InfoPicture(productFolder, "tb_close.png"), width() - 28, 7);
+  SBtnClose->SetTitleBarButton(true);
   ssSkinButton1 = MakeSkinButton(this, "ssSkinButton1", InfoPicture(productFolder, "btn_close.png"),
                                  width() - 16 - 84, height() - 26 - 14);
   connect(SBtnHelp, &TssSkinButton::OnClick, this, &TPropertiesForm1::SBtnHelpClick);

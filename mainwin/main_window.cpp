@@ -168,7 +168,9 @@ void TConverterForm1::CreateControls() {
 
   const MainActions& a = actions;
   SBtnMin = MakeButton("SBtnMin", "tb_min.png", 765, 11, QString(), nullptr);
+  SBtnMin->SetTitleBarButton(true);
   SBtnClose = MakeButton("SBtnClose", "tb_close.png", 791, 11, QString(), a.Exit);
+  SBtnClose->SetTitleBarButton(true);
 
   CoolBar1 = new QWidget(this);
   CoolBar1->setObjectName(QStringLiteral("CoolBar1"));

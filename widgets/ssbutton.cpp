@@ -208,6 +208,21 @@ void TssCustomButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void TssCustomButton::focusInEvent(QFocusEvent* event) {
+  const Qt::FocusReason reason = event->reason();
+  if (titleBar_ && (reason == Qt::ActiveWindowFocusReason || reason == Qt::OtherFocusReason)) {
+    // A window that opens or comes back gives the focus to its first control; a person starts at the
+    // window's content, not on its close button. Tab still reaches the title bar.
+    QWidget* top = window();
+    for (QWidget* next = nextInFocusChain(); next != this && next != nullptr;
+         next = next->nextInFocusChain()) {
+      const auto* button = qobject_cast<const TssCustomButton*>(next);
+      if (next != top && next->window() == top && (next->focusPolicy() & Qt::TabFocus) && next->isVisible() &&
+          next->isEnabled() && (button == nullptr || !button->titleBar_)) {
+        next->setFocus(Qt::OtherFocusReason);
+        return;
+      }
+    }
+  }
   update();
   QWidget::focusInEvent(event);
 }

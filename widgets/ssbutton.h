@@ -49,6 +49,10 @@ class TssCustomButton : public QWidget {
   void SetAction(QAction* action);
   QAction* Action() const { return action_; }
 
+  // A button of the window's own title bar (minimise, help, close): a window that opens or comes back
+  // never puts the keyboard focus on it, only Tab does.
+  void SetTitleBarButton(bool on) { titleBar_ = on; }
+
   // Rescales the strip by M/D frame by frame, for a window shown at another pixel density.
   void ChangeScale(int m, int d);
 
@@ -99,6 +103,7 @@ class TssCustomButton : public QWidget {
   bool hover_ = false;
   bool pressed_ = false;
   bool clicking_ = false;
+  bool titleBar_ = false;
   int scaleM_ = 0;
   int scaleD_ = 0;
 };

@@ -134,7 +134,9 @@ void TPreferencesForm1::BuildFrame() {
   new WindowDragger(lblTitle, Qt::LeftButton);
 
   ssSBHelp = MakeSkinButton(this, "ssSBHelp", Pic("tb_help.png"), 450, 7);
+  ssSBHelp->SetTitleBarButton(true);
   ssSBClose = MakeSkinButton(this, "ssSBClose", Pic("tb_close.png"), 472, 7);
+  ssSBClose->SetTitleBarButton(true);
   ssSBApply = MakeSkinButton(this, "ssSBApply", Pic("btn_apply.png"), 306, 320);
   ssSBCancel = MakeSkinButton(this, "ssSBCancel", Pic("btn_cancel.png"), 400, 320);
   connect(ssSBHelp, &TssSkinButton::OnClick, this, &TPreferencesForm1::ssSBHelpClick);

@@ -54,6 +54,7 @@ void TSettingSaveAsForm1::BuildFrame() {
   // The window has no system caption: its title is what the user drags.
   new WindowDragger(lblTitle, Qt::LeftButton);
   ssSBClose = MakeSkinButton(this, "ssSBClose", Pic("tb_close.png"), width() - 28, 7);
+  ssSBClose->SetTitleBarButton(true);
   connect(ssSBClose, &TssSkinButton::OnClick, this, &QDialog::reject);
 
   QLabel* prompt = MakeSkinLabel(this, QStringLiteral("The new profile's name:"), 24, 44);

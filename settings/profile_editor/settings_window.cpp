@@ -165,7 +165,9 @@ void TSettingsMuiForm1::BuildFrame() {
   new WindowDragger(lblTitle, Qt::LeftButton);
 
   SBtnHelp = MakeSkinButton(this, "SBtnHelp", Pic("tb_help.png"), width() - 50, 7);
+  SBtnHelp->SetTitleBarButton(true);
   SBtnClose = MakeSkinButton(this, "SBtnClose", Pic("tb_close.png"), width() - 28, 7);
+  SBtnClose->SetTitleBarButton(true);
   connect(SBtnHelp, &TssSkinButton::OnClick, this, &TSettingsMuiForm1::SBtnHelpClick);
   connect(SBtnClose, &TssSkinButton::OnClick, this, &TSettingsMuiForm1::SBtnCloseClick);
 

@@ -32,6 +32,22 @@ TEST_F(MainWindowAccessTest, EveryControlHasANameAndTabReachesEveryEnabledOne) {
   }));
 }
 
+TEST_F(MainWindowAccessTest, TheWindowNeverOpensWithTheFocusOnItsTitleBarButtonsButTabReachesThem) {
+  EXPECT_TRUE(Run([&](TConverterForm1& form) {
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QWidget* first = QApplication::focusWidget();
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(first, form.SBtnClose);
+    EXPECT_NE(first, form.SBtnMin);
+    const QList<QWidget*> stops = polish_test::TabWalk(&form);
+    EXPECT_TRUE(stops.contains(form.SBtnMin));
+    EXPECT_TRUE(stops.contains(form.SBtnClose));
+    form.SBtnClose->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(form.SBtnClose->hasFocus());
+  }));
+}
+
 TEST_F(MainWindowAccessTest, TheBoxesAreReadByTheirCaptionsAndTheToolButtonsByTheirs) {
   EXPECT_TRUE(Run([&](TConverterForm1& form) {
     const auto name = [](QWidget* widget) {
